@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "store/m_sql.h"
+
+namespace Ui {
+class TForm1;
+}
+class QuestionListModel;
+
+// The main window: the open bank's question list and the state that the editor and the clipboard
+// watcher share with it. It owns the bank's store for the whole run.
+class TForm1 final : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Runs the chooser modally, then opens the chosen bank, fills the list and sets the caption.
+    void FormCreate();
+    // FormCreate's steps after the chooser: open `tikuPath`, fill the list, set the caption.
+    void OpenChosenBank();
+    void FormClose();
+    void FormResize();
+    void lv1Resize();
+
+    // The editor's saves: store the question and append or rewrite its list row.
+    void AddTi(qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan, const QString& img,
+               const QString& jiexi);
+    void UpdateTi(const QString& id, qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan,
+                  const QString& img, const QString& jiexi);
+    void AppendCurrentTi();
+
+    // The text of the list's "答案" column for an answer type and code.
+    static QString DaanText(qint32 daanleixing, quint32 ti_daan);
+
+    // State shared with the chooser, the editor and the clipboard watcher.
+    int selectedIndex = 0;
+    QString selectedId;
+    QString tikuPath;
+    bool acceptClipText = false;
+    bool editorOpen = false;
+    int editorLeft = 0;
+    int editorTop = 0;
+    std::unique_ptr<m_sql> tikuSql;
+    int lastLeiXing = 0;
+
+    Ui::TForm1* form() const { return ui_.get(); }
+    QuestionListModel* questionList() const { return list_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::TForm1> ui_;
+    QuestionListModel* list_;
+};
+
+// The one main window of the running program, as the other windows reach it.
+extern TForm1* Form1;

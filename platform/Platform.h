@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace platform {
+
+// Every interface to the operating system that the program's windows and its store use goes through
+// this one class: message boxes, ending the process, the tick counter, the file system, the open-file
+// dialog, picture loading, window raising and the general error report. The running program uses
+// `SystemPlatform`; a test installs a double for its lifetime with `ScopedPlatform`.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A modal message box showing `text`, with the application's title and a single OK button.
+    virtual void showMessage(const QString& text) = 0;
+
+    // Ends the process at once with `code`. It never returns.
+    [[noreturn]] virtual void exitProcess(int code) = 0;
+
+    // Milliseconds since the system started, wrapping at 2^32 like the counter picture names are made of.
+    virtual quint32 tickCount() = 0;
+
+    // Names (no folder) of the entries of `directory` that match `pattern` (for example "*.stk"),
+    // directories included, in the order the file system returns them.
+    virtual QStringList listEntries(const QString& directory, const QString& pattern) = 0;
+    // Creates one directory; false when it exists already or cannot be made.
+    virtual bool makeDirectory(const QString& path) = 0;
+    // True when anything (a file or a directory) exists at `path`.
+    virtual bool fileExists(const QString& path) = 0;
+    // Copies `from` to `to`; false, and nothing written, when `to` exists or the copy fails.
+    virtual bool copyFileNoOverwrite(const QString& from, const QString& to) = 0;
+
+    // The modal open-file dialog; `filter` is in Qt's form ("Pictures (*.jpg *.png)"). Empty when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
+
+    // Loads a picture, its format chosen by the file's extension without regard to letter case.
+    // A null image when the file cannot be read as that format.
+    virtual QImage loadPicture(const QString& path) = 0;
+
+    // Brings `window` to the front without giving it the keyboard focus.
+    virtual void raiseWithoutActivating(QWidget* window) = 0;
+
+    // The general error report: an error that an event handler did not catch, shown with its text.
+    virtual void reportError(const QString& text) = 0;
+};
+
+// The platform in force: the system one unless a test has installed a double.
+Platform& current();
+
+// Installs `replacement` as the platform in force for this object's lifetime.
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform& replacement);
+    ~ScopedPlatform();
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+private:
+    Platform* previous_;
+};
+
+} // namespace platform

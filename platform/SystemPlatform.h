@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+// The real implementations, on Qt and the C library.
+class SystemPlatform : public Platform {
+public:
+    void showMessage(const QString& text) override;
+    [[noreturn]] void exitProcess(int code) override;
+    quint32 tickCount() override;
+    QStringList listEntries(const QString& directory, const QString& pattern) override;
+    bool makeDirectory(const QString& path) override;
+    bool fileExists(const QString& path) override;
+    bool copyFileNoOverwrite(const QString& from, const QString& to) override;
+    QString openFileName(QWidget* parent, const QString& filter) override;
+    QImage loadPicture(const QString& path) override;
+    void raiseWithoutActivating(QWidget* window) override;
+    void reportError(const QString& text) override;
+};
+
+} // namespace platform

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh working directory for one test, made current for the test's lifetime, with a copy of the
+// program's data directory `tavrindata/` (template, default logo, fallback bank, helper page).
+class WorkDir {
+public:
+    explicit WorkDir(bool withData = true);
+    ~WorkDir();
+    WorkDir(const WorkDir&) = delete;
+    WorkDir& operator=(const WorkDir&) = delete;
+
+    QString path() const { return dir_.path(); }
+    QString file(const QString& relative) const { return dir_.filePath(relative); }
+
+    // Copies a bank of the program directory's data (for example "tavrindata/小车.stk") to `name`.
+    void copyDataFile(const QString& relative, const QString& name) const;
+    // Writes a bank database from SQL text, with the shipped schema first.
+    void makeBank(const QString& name, const QString& extraSql = {}) const;
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+};
