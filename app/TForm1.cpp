@@ -1,1 +1,178 @@
-// (to be written)
+#include "app/TForm1.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QResizeEvent>
+#include <utility>
+
+#include "app/QuestionListModel.h"
+#include "chooser/TForm2.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "ui_TForm1.h"
+
+using namespace Qt::StringLiterals;
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// The window keeps its designed height; only its width follows the user.
+constexpr int designHeight = 548;
+// The list's "内容" column takes what the fixed columns leave of the window's width. The design's
+// numbers (outer width minus 300) count a 16-pixel window frame that the client area here lacks.
+constexpr int fixedColumnsWidth = 300 - 16;
+constexpr int minimumTextColumnWidth = 40;
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::TForm1>()) {
+    ui_->setupUi(this);
+    setMinimumHeight(designHeight);
+    setMaximumHeight(designHeight);
+
+    list_ = new QuestionListModel(this);
+    ui_->lv1->setModel(list_);
+    QHeaderView* columns = ui_->lv1->horizontalHeader();
+    const int widths[QuestionListModel::ColumnCount] = {60, 300, 50, 100, 50};
+    for (int column = 0; column < QuestionListModel::ColumnCount; ++column)
+        columns->resizeSection(column, widths[column]);
+    columns->setStretchLastSection(false);
+    // Rows of one height: the view then lays out 100 000 rows without measuring each.
+    QHeaderView* rows = ui_->lv1->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 6);
+    ui_->lv1->installEventFilter(this);
+
+    connect(ui_->dele_butt, &QPushButton::clicked, this, platform::guarded([this] { dele_buttClick(); }));
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::FormCreate() {
+    Form2 = new TForm2(this);
+    Form2->exec();
+    acceptClipText = true;
+    OpenChosenBank();
+}
+
+void TForm1::OpenChosenBank() {
+    tikuSql = std::make_unique<m_sql>();
+    if (!tikuSql->Open(tikuPath)) {
+        platform::current().showMessage(tikuPath);
+        platform::current().exitProcess(0);
+    }
+
+    // The views hear of the rows once, also when a read error ends the fill early.
+    list_->beginBulkAppend();
+    struct EndBulk {
+        QuestionListModel* list;
+        ~EndBulk() { list->endBulkAppend(); }
+    } endBulk{list_};
+    tikuSql->SelectAll();
+    while (!tikuSql->Eof()) {
+        AppendCurrentTi();
+        tikuSql->Next();
+    }
+
+    selectedIndex = 0;
+    setWindowTitle(tikuSql->GetMulu() + u"题库作者是："_s + tikuSql->GetTikuZuoZhe() + u"----"_s +
+                   tikuSql->GetTikuRUL());
+}
+
+void TForm1::FormClose() {
+    if (tikuSql)
+        tikuSql->Close();
+}
+
+void TForm1::FormResize() {
+    if (height() != designHeight)
+        resize(width(), designHeight);
+    ui_->lv1->resize(width(), ui_->lv1->height());
+}
+
+void TForm1::lv1Resize() {
+    ui_->lv1->horizontalHeader()->resizeSection(QuestionListModel::TextColumn,
+                                                std::max(minimumTextColumnWidth, width() - fixedColumnsWidth));
+}
+
+void TForm1::AppendCurrentTi() {
+    const m_sql& current = *tikuSql;
+    list_->appendRow({QString::number(current.ID), current.ti_neirong, DaanText(current.daanleixing, current.ti_daan),
+                      current.jiexi, current.img});
+}
+
+void TForm1::AddTi(qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan, const QString& img,
+                   const QString& jiexi) {
+    const QString id = tikuSql->AddQuestion(daanleixing, ti_neirong, ti_daan, img, jiexi);
+    list_->appendRow({id, ti_neirong, DaanText(daanleixing, ti_daan), jiexi, img});
+}
+
+void TForm1::UpdateTi(const QString& id, qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan,
+                      const QString& img, const QString& jiexi) {
+    // The bank first: a row never shows a question that the save failed to put on disk.
+    tikuSql->SaveQuestion(id, daanleixing, ti_neirong, ti_daan, img, jiexi);
+    if (selectedIndex >= 0 && selectedIndex < list_->rowCount())
+        list_->setRow(selectedIndex, {id, ti_neirong, DaanText(daanleixing, ti_daan), jiexi, img});
+}
+
+void TForm1::dele_buttClick() {
+    const int index = std::exchange(selectedIndex, -1);
+    if (index < 0 || index >= list_->rowCount()) {
+        platform::current().showMessage(u"请选择一道题"_s);
+        return;
+    }
+    const QString id = list_->row(index).id;
+    // The row leaves the list only once its question has left the bank.
+    tikuSql->DeleteById(id);
+    list_->removeRowAt(index);
+}
+
+QString TForm1::DaanText(qint32 daanleixing, quint32 ti_daan) {
+    if (daanleixing == 3) {
+        // The letter after H is J: the bit 0x200 has no letter.
+        static const std::pair<quint32, char16_t> letters[] = {
+            {0x2, u'A'},  {0x4, u'B'},  {0x8, u'C'},   {0x10, u'D'},  {0x20, u'E'},
+            {0x40, u'F'}, {0x80, u'G'}, {0x100, u'H'}, {0x400, u'J'}, {0x800, u'K'}};
+        QString text;
+        for (const auto& [bit, letter] : letters)
+            if (ti_daan & bit)
+                text += QChar(letter);
+        return text;
+    }
+    switch (ti_daan) {
+    case 1:
+        return u"A"_s;
+    case 2:
+        return u"B"_s;
+    case 3:
+        return u"C"_s;
+    case 4:
+        return u"D"_s;
+    case 5:
+        return u"错"_s;
+    case 6:
+        return u"对"_s;
+    default:
+        return {};
+    }
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    platform::runGuarded([this] { FormResize(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    platform::runGuarded([this] { FormClose(); });
+    event->accept();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->lv1 && event->type() == QEvent::Resize)
+        platform::runGuarded([this] { lv1Resize(); });
+    return QWidget::eventFilter(watched, event);
+}

@@ -35,6 +35,9 @@ public:
                   const QString& img, const QString& jiexi);
     void AppendCurrentTi();
 
+    // "删除": deletes the question of the row at `selectedIndex`.
+    void dele_buttClick();
+
     // The text of the list's "答案" column for an answer type and code.
     static QString DaanText(qint32 daanleixing, quint32 ti_daan);
 

@@ -1,1 +1,31 @@
-// (to be written)
+// The program: the main window runs the bank chooser while it is created, then lists the chosen bank.
+#include <QApplication>
+#include <QDir>
+
+#include "app/DisplayCheck.h"
+#include "app/TForm1.h"
+#include "platform/Guard.h"
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char** argv) {
+    displaycheck::install();
+    QApplication app(argc, argv);
+    displaycheck::uninstall();
+    QApplication::setApplicationName(u"Qelbrin"_s);
+
+    // Banks and the data directory live beside the executable; a start from elsewhere (a file
+    // manager, a shell in another folder) still finds them.
+    QDir::setCurrent(QApplication::applicationDirPath());
+
+    try {
+        TForm1 mainWindow;
+        Form1 = &mainWindow;
+        platform::runGuarded([&] { mainWindow.FormCreate(); });
+        mainWindow.show();
+        QApplication::exec();
+    } catch (...) {
+        platform::reportCurrentException();
+    }
+    return 0;
+}

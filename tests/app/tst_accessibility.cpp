@@ -1,0 +1,89 @@
+// Every control of every window can be found by assistive technology and UI automation: buttons and
+// check boxes by their captions, edits, lists and drop-downs by a name taken from the label beside them.
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextEdit>
+
+#include "app/TForm1.h"
+#include "chooser/TForm2.h"
+#include "support/FakePlatform.h"
+#include "support/WorkDir.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face ? face->text(QAccessible::Name) : QString();
+}
+
+bool isInput(QWidget* widget) {
+    return qobject_cast<QLineEdit*>(widget) || qobject_cast<QComboBox*>(widget) ||
+           qobject_cast<QAbstractItemView*>(widget) || qobject_cast<QTextEdit*>(widget) ||
+           qobject_cast<QPlainTextEdit*>(widget);
+}
+
+// The checks for one window; returns the problems found, one line each.
+QStringList problemsOf(QWidget* window) {
+    QStringList problems;
+    QHash<QWidget*, QString> labelFor;
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (label->buddy())
+            labelFor.insert(label->buddy(), label->text());
+
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        // Parts of composite widgets (a combo box's line edit, a view's viewport) speak for their owner.
+        if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"_s))
+            continue;
+        const QString name = accessibleName(widget);
+        if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            if (button->text().isEmpty() || name != button->text())
+                problems << widget->objectName() + u": caption \""_s + button->text() + u"\", name \""_s + name + u'"';
+        } else if (isInput(widget)) {
+            if (name.isEmpty())
+                problems << widget->objectName() + u": no accessible name"_s;
+            else if (labelFor.contains(widget) && labelFor.value(widget) != name)
+                problems << widget->objectName() + u": name \""_s + name + u"\" is not its label's \""_s +
+                                labelFor.value(widget) + u'"';
+        }
+    }
+    return problems;
+}
+
+} // namespace
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyControlHasAName() {
+        FakePlatformScope os;
+        WorkDir dir;
+        TForm1 main;
+        TForm2 chooser(&main);
+        for (QWidget* window : QList<QWidget*>{&main, &chooser}) {
+            window->show();
+            const QStringList problems = problemsOf(window);
+            QVERIFY2(problems.isEmpty(), qPrintable(window->objectName() + u": "_s + problems.join(u"; "_s)));
+        }
+    }
+
+    void newBankEditIsNamedAfterItsLabel() {
+        FakePlatformScope os;
+        WorkDir dir;
+        TForm1 main;
+        TForm2 chooser(&main);
+        QCOMPARE(accessibleName(chooser.findChild<QLineEdit*>(u"edt1"_s)), u"创建新题库："_s);
+        QCOMPARE(accessibleName(chooser.findChild<QComboBox*>(u"cbb1"_s)), u"选择题库："_s);
+    }
+};
+
+QTEST_MAIN(AccessibilityTest)
+#include "tst_accessibility.moc"

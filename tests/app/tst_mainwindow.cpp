@@ -1,0 +1,240 @@
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "app/QuestionListModel.h"
+#include "app/TForm1.h"
+#include "chooser/TForm2.h"
+#include "support/BankLock.h"
+#include "support/FakePlatform.h"
+#include "support/WorkDir.h"
+#include "ui_TForm1.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A bank "b.stk" with folder b, an author, an address and three questions of the three kinds.
+const QString threeQuestions = uR"(
+UPDATE jiegou SET str_value='b' WHERE str_name='mulu';
+UPDATE jiegou SET str_value='张三' WHERE str_name='tikuZuoZhe';
+UPDATE jiegou SET str_value='http://example.org/z' WHERE str_name='tikuRUL';
+INSERT INTO tiku (ti_neirong, daanleixing, ti_daan, img, jiexi) VALUES ('第一题' || char(10) || 'A. 甲', 1, 2, 'p.jpg', '解析一');
+INSERT INTO tiku (ti_neirong, daanleixing, ti_daan, img, jiexi) VALUES ('第二题', 2, 6, '', '');
+INSERT INTO tiku (ti_neirong, daanleixing, ti_daan, img, jiexi) VALUES ('第三题', 3, 22, '', '多选');
+)"_s;
+
+QStringList rowCells(const TForm1& form, int index) {
+    const QuestionListModel::Row& row = form.questionList()->row(index);
+    return {row.id, row.text, row.answer, row.explanation, row.picture};
+}
+
+// The question with `id` as the bank file holds it, read through a store of its own.
+QStringList storedQuestion(const QString& path, const QString& id) {
+    m_sql bank;
+    bank.Open(path);
+    bank.SelectById(id);
+    const QStringList cells{QString::number(bank.ID), bank.ti_neirong, QString::number(bank.daanleixing),
+                            QString::number(bank.ti_daan), bank.img, bank.jiexi};
+    bank.Close();
+    return cells;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void listsEveryQuestionAndBuildsTheCaption() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+
+        QCOMPARE(form.questionList()->rowCount(), 3);
+        QCOMPARE(rowCells(form, 0), (QStringList{u"1"_s, u"第一题\nA. 甲"_s, u"B"_s, u"解析一"_s, u"p.jpg"_s}));
+        QCOMPARE(rowCells(form, 1), (QStringList{u"2"_s, u"第二题"_s, u"对"_s, u""_s, u""_s}));
+        QCOMPARE(rowCells(form, 2), (QStringList{u"3"_s, u"第三题"_s, u"ABD"_s, u"多选"_s, u""_s}));
+        // A cell shows its text on one line.
+        QCOMPARE(form.questionList()->index(0, QuestionListModel::TextColumn).data().toString(), u"第一题 A. 甲"_s);
+        QCOMPARE(form.windowTitle(), u"b题库作者是：张三----http://example.org/z"_s);
+        QCOMPARE(form.selectedIndex, 0);
+        QVERIFY(os.messages.isEmpty());
+    }
+
+    void emptyBankStillGetsItsCaption() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"e.stk"_s, u"UPDATE jiegou SET str_value='e' WHERE str_name='mulu';"_s);
+        TForm1 form;
+        form.tikuPath = u"e.stk"_s;
+        form.OpenChosenBank();
+        QCOMPARE(form.questionList()->rowCount(), 0);
+        QCOMPARE(form.windowTitle(), u"e题库作者是：----"_s);
+    }
+
+    void emptyFolderSettingFallsBackInTheCaption() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"m.stk"_s, u"UPDATE jiegou SET str_value='' WHERE str_name='mulu';"_s);
+        TForm1 form;
+        form.tikuPath = u"m.stk"_s;
+        form.OpenChosenBank();
+        QCOMPARE(os.messages, QStringList{u"出错,代码298"_s});
+        QVERIFY(form.windowTitle().startsWith(u"tavrindata题库作者是："_s));
+    }
+
+    void noChosenBankShowsTheEmptyPathAndEnds() {
+        FakePlatformScope os;
+        WorkDir dir;
+        TForm1 form;
+        QCOMPARE(exitCodeOf([&] { form.OpenChosenBank(); }), 0);
+        QCOMPARE(os.messages, QStringList{QString()});
+    }
+
+    void startUpRunsTheChooserFirst() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        QTimer::singleShot(0, [&] {
+            QVERIFY(Form2 && Form2->isVisible());
+            Form2->findChild<QPushButton*>(u"Button1"_s)->click();
+        });
+        form.FormCreate();
+        QCOMPARE(form.tikuPath, u"b.stk"_s);
+        QVERIFY(form.acceptClipText);
+        QVERIFY(!Form2->isVisible());
+        QCOMPARE(form.questionList()->rowCount(), 3);
+    }
+
+    void onlyTheWidthFollowsAResize() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTableView* list = form.form()->lv1;
+        const int listWidth = list->width();
+        const int textWidth = list->horizontalHeader()->sectionSize(QuestionListModel::TextColumn);
+        QCOMPARE(textWidth, 300);
+
+        form.resize(form.width() + 100, form.height() + 120);
+        QTRY_COMPARE(list->width(), listWidth + 100);
+        QCOMPARE(list->horizontalHeader()->sectionSize(QuestionListModel::TextColumn), textWidth + 100);
+        QCOMPARE(form.height(), 548);
+        QCOMPARE(list->horizontalHeader()->sectionSize(QuestionListModel::IdColumn), 60);
+    }
+
+    void addedQuestionIsStoredAndAppended() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+
+        form.AddTi(3, u"新题 <b>粗</b>"_s, 0x6, u"x.png"_s, u"新解析"_s);
+        QCOMPARE(form.questionList()->rowCount(), 4);
+        QCOMPARE(rowCells(form, 3), (QStringList{u"4"_s, u"新题 <b>粗</b>"_s, u"AB"_s, u"新解析"_s, u"x.png"_s}));
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"4"_s),
+                 (QStringList{u"4"_s, u"新题 <b>粗</b>"_s, u"3"_s, u"6"_s, u"x.png"_s, u"新解析"_s}));
+    }
+
+    void updateRewritesTheSelectedRow() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+
+        // The row rewritten is the one last selected, whatever question the editor saved.
+        form.selectedIndex = 2;
+        form.UpdateTi(u"1"_s, 2, u"改过的题"_s, 5, QString(), u"改"_s);
+        QCOMPARE(rowCells(form, 2), (QStringList{u"1"_s, u"改过的题"_s, u"错"_s, u"改"_s, u""_s}));
+        QCOMPARE(rowCells(form, 0)[1], u"第一题\nA. 甲"_s);
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"1"_s),
+                 (QStringList{u"1"_s, u"改过的题"_s, u"2"_s, u"5"_s, u""_s, u"改"_s}));
+
+        // With no row selected only the bank changes.
+        form.selectedIndex = -1;
+        form.UpdateTi(u"2"_s, 1, u"再改"_s, 4, QString(), QString());
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"2"_s)[1], u"再改"_s);
+    }
+
+    void aFailedSaveLeavesTheRowAsItIsOnDisk() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+        const QStringList before = rowCells(form, 0);
+        {
+            BankLock otherProgram(dir.file(u"b.stk"_s));
+            QVERIFY_THROWS_EXCEPTION(platform::Error, form.UpdateTi(u"1"_s, 1, u"不会保存"_s, 1, {}, {}));
+        }
+        QCOMPARE(rowCells(form, 0), before);
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"1"_s)[1], before[1]);
+    }
+
+    void deleteRightAfterStartTakesTheFirstRow() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+
+        form.form()->dele_butt->click();
+        QCOMPARE(form.questionList()->rowCount(), 2);
+        QCOMPARE(form.questionList()->row(0).id, u"2"_s);
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"1"_s)[0], u"0"_s);
+        QCOMPARE(form.selectedIndex, -1);
+
+        form.form()->dele_butt->click();
+        QCOMPARE(os.messages, QStringList{u"请选择一道题"_s});
+        QCOMPARE(form.questionList()->rowCount(), 2);
+    }
+
+    void aFailedDeleteKeepsTheRow() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+        {
+            BankLock otherProgram(dir.file(u"b.stk"_s));
+            form.form()->dele_butt->click();
+        }
+        QCOMPARE(os.errors.size(), 1);
+        QCOMPARE(form.questionList()->rowCount(), 3);
+        QCOMPARE(form.selectedIndex, -1);
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"1"_s)[0], u"1"_s);
+    }
+
+    void closingTheWindowClosesTheBank() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        TForm1 form;
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+        form.show();
+        QVERIFY(form.close());
+        QVERIFY(!form.tikuSql->isOpen());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
