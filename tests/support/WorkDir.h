@@ -18,7 +18,8 @@ public:
 
     // Copies a bank of the program directory's data (for example "tavrindata/小车.stk") to `name`.
     void copyDataFile(const QString& relative, const QString& name) const;
-    // Writes a bank database from SQL text, with the shipped schema first.
+    // Makes a bank `name` as a copy of the template tavrindata/mb (schema and every settings row),
+    // then runs `extraSql` on it (statements separated by ";" at line ends).
     void makeBank(const QString& name, const QString& extraSql = {}) const;
 
 private:
