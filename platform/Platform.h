@@ -38,8 +38,9 @@ public:
     // The modal open-file dialog; `filter` is in Qt's form ("Pictures (*.jpg *.png)"). Empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
 
-    // Loads a picture, its format chosen by the file's extension without regard to letter case.
-    // A null image when the file cannot be read as that format.
+    // Loads a picture (JPEG, PNG, GIF, BMP or ICO), its format chosen by the file's extension without
+    // regard to letter case. A null image when the file cannot be read as that format, has another
+    // extension, or claims more than 100 million pixels.
     virtual QImage loadPicture(const QString& path) = 0;
 
     // Brings `window` to the front without giving it the keyboard focus.

@@ -1,1 +1,146 @@
-// (to be written)
+#include "platform/SystemPlatform.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+
+using namespace Qt::StringLiterals;
+
+namespace platform {
+
+namespace {
+
+// Pictures larger than this are refused from their header alone, before any pixel is decoded: a
+// crafted file can claim any size, and the display would need four bytes a pixel.
+constexpr qint64 maxPicturePixels = 100'000'000;
+// Enough for the largest picture accepted, decoded at four bytes a pixel, with room to spare.
+constexpr int pictureAllocationLimitMb = 512;
+
+// A modal box with the application's title and one OK button, in front of the active window. The
+// text is plain: a question or a path may contain "<" and must show as written.
+void showModalBox(QMessageBox::Icon icon, const QString& text) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        // Without a widget application there is no box to show; the text must not be lost.
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        return;
+    }
+    // On the heap and watched: the parent may be destroyed while the box's own loop runs, and it
+    // takes its children with it.
+    QPointer<QMessageBox> box = new QMessageBox(QApplication::activeWindow());
+    box->setIcon(icon);
+    box->setWindowTitle(QApplication::applicationName());
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->exec();
+    delete box.data();
+}
+
+// The reader's format for a picture file, from its extension in any letter case; empty for a file
+// that is not one of the picture kinds the program shows.
+QByteArray pictureFormat(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == "jpg"_L1 || suffix == "jpeg"_L1)
+        return "jpeg";
+    if (suffix == "png"_L1 || suffix == "gif"_L1 || suffix == "bmp"_L1 || suffix == "ico"_L1)
+        return suffix.toLatin1();
+    return {};
+}
+
+} // namespace
+
+void SystemPlatform::showMessage(const QString& text) {
+    showModalBox(QMessageBox::NoIcon, text);
+}
+
+void SystemPlatform::exitProcess(int code) {
+    // Nothing else runs on the way out (no destructors, no exit handlers), so what has been written
+    // must be pushed out first.
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+
+quint32 SystemPlatform::tickCount() {
+    // Time since boot including suspended time, as the counter the picture names were made of.
+    timespec now{};
+    if (clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+        clock_gettime(CLOCK_MONOTONIC, &now);
+    const auto ms = static_cast<quint64>(now.tv_sec) * 1000u + static_cast<quint64>(now.tv_nsec) / 1'000'000u;
+    return static_cast<quint32>(ms);
+}
+
+QStringList SystemPlatform::listEntries(const QString& directory, const QString& pattern) {
+    // Name filters match without regard to case unless told otherwise, as on the target systems.
+    QDirIterator it(directory, {pattern},
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QStringList names;
+    while (it.hasNext()) {
+        it.next();
+        names << it.fileName();
+    }
+    return names;
+}
+
+bool SystemPlatform::makeDirectory(const QString& path) {
+    // One level only: a missing parent is a failure, as is a directory that is there already.
+    return !path.isEmpty() && QDir().mkdir(path);
+}
+
+bool SystemPlatform::fileExists(const QString& path) {
+    // A dangling link counts: nothing could be created in its place.
+    const QFileInfo info(path);
+    return !path.isEmpty() && (info.exists() || info.isSymLink());
+}
+
+bool SystemPlatform::copyFileNoOverwrite(const QString& from, const QString& to) {
+    // QFile::copy refuses an existing target, writes into a temporary file beside it and renames that
+    // into place without replacing, so a failed copy leaves no partial target behind.
+    if (from.isEmpty() || to.isEmpty() || fileExists(to))
+        return false;
+    return QFile::copy(from, to);
+}
+
+QString SystemPlatform::openFileName(QWidget* parent, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+}
+
+QImage SystemPlatform::loadPicture(const QString& path) {
+    const QByteArray format = pictureFormat(path);
+    if (format.isEmpty())
+        return {};
+    QImageReader reader(path, format);
+    // The extension decides: a file that is not what its name says is not shown.
+    reader.setAutoDetectImageFormat(false);
+    reader.setAllocationLimit(pictureAllocationLimitMb);
+    const QSize size = reader.size();
+    if (size.isValid() && qint64(size.width()) * size.height() > maxPicturePixels)
+        return {};
+    return reader.read();
+}
+
+void SystemPlatform::raiseWithoutActivating(QWidget* window) {
+    if (!window)
+        return;
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    window->show();
+    window->raise();
+}
+
+void SystemPlatform::reportError(const QString& text) {
+    showModalBox(QMessageBox::Critical, text);
+}
+
+} // namespace platform

@@ -1,0 +1,125 @@
+#include "bench/BenchDriver.h"
+
+#include "bench/BankMaker.h"
+#include "bench/BenchCases.h"
+#include "bench/Measure.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <iostream>
+#include <set>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct PlannedCase {
+    std::string name;
+    int n;
+};
+
+const std::vector<PlannedCase> plan = {
+    {"open_list", 1000}, {"open_list", 10000}, {"open_list", 100000},
+    {"add", 100000},     {"update", 100000},   {"delete", 100000},
+};
+
+QString bankName(int n) {
+    return u"bank_"_s + QString::number(n) + u".stk"_s;
+}
+
+// The child's JSON line, or an error line saying why there is none.
+std::string measureInChild(const PlannedCase& c, const QString& workDir, int timeoutSeconds, bool& failed) {
+    QProcess child;
+    child.setWorkingDirectory(workDir);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {u"--case"_s, QString::fromStdString(c.name), u"--n"_s, QString::number(c.n), u"--bank"_s,
+                 bankName(c.n)});
+    if (!child.waitForStarted()) {
+        failed = true;
+        return measure::errorLine(c.name, c.n, "cannot start the measuring child");
+    }
+    if (!child.waitForFinished(timeoutSeconds * 1000)) {
+        child.kill();
+        child.waitForFinished();
+        failed = true;
+        return measure::errorLine(c.name, c.n,
+                                  "no result after " + std::to_string(timeoutSeconds) +
+                                      " s (a message box waiting for an answer?)");
+    }
+    std::string line;
+    for (const QByteArray& output : child.readAllStandardOutput().split('\n')) {
+        if (output.startsWith('{'))
+            line = output.toStdString();
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0 || line.empty()) {
+        failed = true;
+        if (line.empty())
+            line = measure::errorLine(c.name, c.n,
+                                      "the child ended with code " + std::to_string(child.exitCode()));
+    }
+    return line;
+}
+
+} // namespace
+
+int runBenchmark(const BenchOptions& options) {
+    std::vector<PlannedCase> cases;
+    std::set<int> sizes;
+    for (const PlannedCase& c : plan) {
+        if ((options.only.empty() || options.only == c.name) && (options.maxN == 0 || c.n <= options.maxN)) {
+            cases.push_back(c);
+            sizes.insert(c.n);
+        }
+    }
+    if (cases.empty()) {
+        std::fprintf(stderr, "qelbrin_bench: no case left to run\n");
+        return 2;
+    }
+
+    QTemporaryDir workDir(QDir::temp().filePath(u"qelbrin-bench-XXXXXX"_s));
+    if (!workDir.isValid()) {
+        std::fprintf(stderr, "qelbrin_bench: cannot make a temporary directory\n");
+        return 2;
+    }
+    try {
+        for (const int n : sizes) {
+            const double ms = measure::millisecondsOf([&] {
+                makeBenchBank(QDir(workDir.path()).filePath(bankName(n)).toStdString(), n,
+                              "bank_" + std::to_string(n));
+            });
+            std::fprintf(stderr, "qelbrin_bench: generated a bank of %d questions in %.0f ms\n", n, ms);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "qelbrin_bench: cannot generate the banks: %s\n", e.what());
+        return 2;
+    }
+
+    bool failed = false;
+    for (const PlannedCase& c : cases) {
+        std::cout << measureInChild(c, workDir.path(), options.timeoutSeconds, failed) << std::endl;
+    }
+    return failed ? 1 : 0;
+}
+
+int runBenchCase(const BenchOptions& options) {
+    const QString bank = QString::fromStdString(options.bank);
+    try {
+        measure::CaseReport report;
+        if (options.caseName == "open_list")
+            report = benchcases::openList(options.n, bank);
+        else if (benchcases::isListCommand(options.caseName))
+            report = benchcases::listCommand(options.caseName, options.n, bank);
+        else
+            throw std::runtime_error("unknown case");
+        std::cout << measure::jsonLine(report) << std::endl;
+        return 0;
+    } catch (const std::exception& e) {
+        std::cout << measure::errorLine(options.caseName, options.n, e.what()) << std::endl;
+        return 1;
+    }
+}

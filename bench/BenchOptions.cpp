@@ -1,0 +1,56 @@
+#include "bench/BenchOptions.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+constexpr const char* usage =
+    "usage: qelbrin_bench [--only CASE] [--max-n N] [--timeout SECONDS]\n"
+    "       qelbrin_bench --case CASE --n N --bank FILE   (one measurement; the driver runs these)\n"
+    "cases: open_list (n = 1000, 10000, 100000), add, update, delete (n = 100000)\n";
+
+bool positive(const char* text, int& out) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || value <= 0 || value > 100000000)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+} // namespace
+
+std::optional<BenchOptions> parseBenchOptions(int argc, char** argv) {
+    BenchOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        bool ok = value != nullptr;
+        if (ok && arg == "--only")
+            options.only = value;
+        else if (ok && arg == "--max-n")
+            ok = positive(value, options.maxN);
+        else if (ok && arg == "--timeout")
+            ok = positive(value, options.timeoutSeconds);
+        else if (ok && arg == "--case")
+            options.caseName = value;
+        else if (ok && arg == "--n")
+            ok = positive(value, options.n);
+        else if (ok && arg == "--bank")
+            options.bank = value;
+        else
+            ok = false;
+        if (!ok) {
+            std::fprintf(stderr, "qelbrin_bench: cannot use argument %s\n%s", argv[i], usage);
+            return std::nullopt;
+        }
+        ++i;
+    }
+    if (!options.caseName.empty() && (options.n == 0 || options.bank.empty())) {
+        std::fprintf(stderr, "qelbrin_bench: --case needs --n and --bank\n%s", usage);
+        return std::nullopt;
+    }
+    return options;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+// Timing, memory and the one-line JSON report of a benchmark case.
+namespace measure {
+
+// Milliseconds that `work` takes, by the monotonic clock.
+template <typename Work> double millisecondsOf(Work&& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    const auto end = std::chrono::steady_clock::now();
+    return std::chrono::duration<double, std::milli>(end - start).count();
+}
+
+double median(std::vector<double> samples);
+
+// The largest resident set this process has had so far, in MiB.
+double peakRssMb();
+// The resident set right now, in MiB.
+double currentRssMb();
+
+struct CaseReport {
+    std::string name;
+    int n = 0;
+    double ms = 0;
+    double floorMs = 0;
+    double peakRssMb = 0;
+    double startRssMb = 0; // before the measured work: what the process costs without it
+    int runs = 0;
+    std::string target; // empty: none
+};
+
+// {"case": ..., "n": ..., "ms": ..., "floor_ms": ..., "ratio": ..., "peak_rss_mb": ..., ...}
+std::string jsonLine(const CaseReport& report);
+// {"case": ..., "n": ..., "error": ...}
+std::string errorLine(const std::string& name, int n, const std::string& error);
+
+} // namespace measure

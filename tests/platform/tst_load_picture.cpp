@@ -1,0 +1,177 @@
+#include "platform/SystemPlatform.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QRgb paint = qRgb(200, 30, 40);
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, format))
+        qFatal("cannot encode the test picture as %s", format);
+    return bytes;
+}
+
+QImage solid(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(paint);
+    return image;
+}
+
+QImage noise(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    quint32 seed = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, seed = seed * 1103515245u + 12345u);
+    return image;
+}
+
+// A one-pixel GIF in the colour `paint` (Qt writes no GIFs): a two-colour table, then one LZW block
+// holding the codes clear, 0, end.
+QByteArray onePixelGif() {
+    return QByteArray("GIF89a\x01\x00\x01\x00\x80\x00\x00"
+                      "\xc8\x1e\x28\xff\xff\xff"
+                      "\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00"
+                      "\x02\x02\x44\x01\x00\x3b",
+                      35);
+}
+
+quint32 crc32(const QByteArray& data) {
+    quint32 crc = 0xffffffffu;
+    for (const char c : data) {
+        crc ^= static_cast<quint8>(c);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xedb88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+QByteArray pngChunk(const QByteArray& type, const QByteArray& data) {
+    QByteArray chunk(4, Qt::Uninitialized);
+    qToBigEndian<quint32>(data.size(), chunk.data());
+    const QByteArray body = type + data;
+    QByteArray crc(4, Qt::Uninitialized);
+    qToBigEndian<quint32>(crc32(body), crc.data());
+    return chunk + body + crc;
+}
+
+// A PNG of `width` x `height` one-bit grey pixels, all black, holding the first `rowsStored` rows: with
+// fewer rows than its height it claims a size that it does not hold.
+QByteArray monoPng(quint32 width, quint32 height, quint32 rowsStored) {
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(width, header.data());
+    qToBigEndian<quint32>(height, header.data() + 4);
+    header[8] = 1;                                                              // bit depth
+    header[9] = 0;                                                              // grey
+    const QByteArray rows(qsizetype(rowsStored) * (1 + (width + 7) / 8), '\0'); // filter byte + bits per row
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) +
+           pngChunk("IDAT", qCompress(rows).mid(4)) // a zlib stream, without Qt's length prefix
+           + pngChunk("IEND", {});
+}
+
+// The headers of a 24-bit BMP claiming `width` x `height`, with no pixels after them.
+QByteArray bmpHeaderOnly(qint32 width, qint32 height) {
+    QByteArray bmp(54, '\0');
+    char* p = bmp.data();
+    p[0] = 'B';
+    p[1] = 'M';
+    qToLittleEndian<quint32>(54u + quint32(width) * 3u * quint32(height), p + 2);
+    qToLittleEndian<quint32>(54, p + 10);
+    qToLittleEndian<quint32>(40, p + 14);
+    qToLittleEndian<qint32>(width, p + 18);
+    qToLittleEndian<qint32>(height, p + 22);
+    qToLittleEndian<quint16>(1, p + 26);
+    qToLittleEndian<quint16>(24, p + 28);
+    return bmp;
+}
+
+} // namespace
+
+// Pictures are loaded by extension, in any letter case; anything unreadable, mislabelled or too large
+// gives a null image and nothing more.
+class TestLoadPicture : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(dir_.isValid()); }
+
+    void loadsByExtension_data();
+    void loadsByExtension();
+
+private:
+    QTemporaryDir dir_;
+    platform::SystemPlatform system_;
+};
+
+void TestLoadPicture::loadsByExtension_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // null: no file at all
+    QTest::addColumn<QSize>("size");         // invalid: a null image expected
+    QTest::addColumn<bool>("exactColour");
+
+    const QSize five(5, 3);
+    const QImage picture = solid(5, 3);
+    const QByteArray png = encoded(picture, "png");
+    QTest::newRow("png") << u"PIC.PNG"_s << png << five << true;
+    QTest::newRow("jpg") << u"photo.JPG"_s << encoded(picture, "jpeg") << five << false;
+    QTest::newRow("jpeg") << u"photo.Jpeg"_s << encoded(picture, "jpeg") << five << false;
+    QTest::newRow("bmp") << u"scan.BMP"_s << encoded(picture, "bmp") << five << true;
+    QTest::newRow("ico") << u"logo.ICO"_s << encoded(picture, "ico") << five << true;
+    QTest::newRow("gif") << u"anim.GIF"_s << onePixelGif() << QSize(1, 1) << true;
+
+    QTest::newRow("text named png") << u"notes.png"_s << QByteArray("not a picture\n") << QSize() << false;
+    QTest::newRow("empty file") << u"empty.bmp"_s << QByteArray("") << QSize() << false;
+    const QByteArray big = encoded(noise(64, 64), "png");
+    QTest::newRow("truncated png") << u"cut.png"_s << big.left(big.size() * 3 / 5) << QSize() << false;
+    QTest::newRow("png named jpg") << u"real.jpg"_s << png << QSize() << false;
+    QTest::newRow("not a picture extension") << u"picture.txt"_s << png << QSize() << false;
+    QTest::newRow("no extension") << u"picture"_s << png << QSize() << false;
+    QTest::newRow("missing file") << u"missing.png"_s << QByteArray() << QSize() << false;
+
+    QTest::newRow("png claiming 20000x20000")
+        << u"huge.png"_s << monoPng(20000, 20000, 1) << QSize() << false;
+    QTest::newRow("bmp claiming 20000x20000")
+        << u"huge.bmp"_s << bmpHeaderOnly(20000, 20000) << QSize() << false;
+    // One bit a pixel: small in memory, so only the pixel count can refuse it.
+    QTest::newRow("just over 100 million pixels")
+        << u"over.png"_s << monoPng(10000, 10001, 10001) << QSize() << false;
+    QTest::newRow("100 million pixels")
+        << u"limit.png"_s << monoPng(10000, 10000, 10000) << QSize(10000, 10000) << false;
+}
+
+void TestLoadPicture::loadsByExtension() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QSize, size);
+    QFETCH(bool, exactColour);
+    const QString path = dir_.filePath(name);
+    if (!content.isNull()) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(content), content.size());
+    }
+
+    const QImage image = system_.loadPicture(path);
+
+    if (!size.isValid()) {
+        QVERIFY(image.isNull());
+        return;
+    }
+    QVERIFY(!image.isNull());
+    QCOMPARE(image.size(), size);
+    if (exactColour)
+        QCOMPARE(image.pixel(0, 0), paint);
+}
+
+QTEST_GUILESS_MAIN(TestLoadPicture)
+#include "tst_load_picture.moc"
