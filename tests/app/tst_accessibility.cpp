@@ -12,8 +12,8 @@
 
 #include "app/TForm1.h"
 #include "chooser/TForm2.h"
-#include "support/FakePlatform.h"
-#include "support/WorkDir.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/WorkDir.h"
 
 using namespace Qt::StringLiterals;
 

@@ -7,9 +7,9 @@
 #include "app/QuestionListModel.h"
 #include "app/TForm1.h"
 #include "chooser/TForm2.h"
-#include "support/BankLock.h"
-#include "support/FakePlatform.h"
-#include "support/WorkDir.h"
+#include "tests/support/BankLock.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/WorkDir.h"
 #include "ui_TForm1.h"
 
 using namespace Qt::StringLiterals;

@@ -10,8 +10,8 @@
 #include "app/TForm1.h"
 #include "chooser/TForm2.h"
 #include "store/m_sql.h"
-#include "support/FakePlatform.h"
-#include "support/WorkDir.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/WorkDir.h"
 #include "ui_TForm2.h"
 
 using namespace Qt::StringLiterals;
