@@ -1,15 +1,15 @@
 #include "app/TForm1.h"
 
-#include <QCloseEvent>
-#include <QHeaderView>
-#include <QResizeEvent>
-#include <utility>
-
 #include "app/QuestionListModel.h"
 #include "chooser/TForm2.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "ui_TForm1.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QResizeEvent>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -95,14 +95,14 @@ void TForm1::FormResize() {
 }
 
 void TForm1::lv1Resize() {
-    ui_->lv1->horizontalHeader()->resizeSection(QuestionListModel::TextColumn,
-                                                std::max(minimumTextColumnWidth, width() - fixedColumnsWidth));
+    ui_->lv1->horizontalHeader()->resizeSection(
+        QuestionListModel::TextColumn, std::max(minimumTextColumnWidth, width() - fixedColumnsWidth));
 }
 
 void TForm1::AppendCurrentTi() {
     const m_sql& current = *tikuSql;
-    list_->appendRow({QString::number(current.ID), current.ti_neirong, DaanText(current.daanleixing, current.ti_daan),
-                      current.jiexi, current.img});
+    list_->appendRow({QString::number(current.ID), current.ti_neirong,
+                      DaanText(current.daanleixing, current.ti_daan), current.jiexi, current.img});
 }
 
 void TForm1::AddTi(qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan, const QString& img,

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "store/m_sql.h"
+
 #include <QString>
 #include <QWidget>
 #include <memory>
-
-#include "store/m_sql.h"
 
 namespace Ui {
 class TForm1;

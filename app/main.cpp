@@ -1,10 +1,10 @@
 // The program: the main window runs the bank chooser while it is created, then lists the chosen bank.
-#include <QApplication>
-#include <QDir>
-
 #include "app/DisplayCheck.h"
 #include "app/TForm1.h"
 #include "platform/Guard.h"
+
+#include <QApplication>
+#include <QDir>
 
 using namespace Qt::StringLiterals;
 

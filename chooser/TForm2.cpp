@@ -1,12 +1,12 @@
 #include "chooser/TForm2.h"
 
-#include <QKeyEvent>
-
 #include "app/TForm1.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "store/m_sql.h"
 #include "ui_TForm2.h"
+
+#include <QKeyEvent>
 
 using namespace Qt::StringLiterals;
 

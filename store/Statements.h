@@ -8,10 +8,11 @@ namespace statements {
 
 inline const QString selectAll = QStringLiteral("SELECT tiku.* FROM tiku;");
 inline const QString selectByIdPrefix = QStringLiteral("SELECT tiku.* FROM tiku WHERE ID=");
-inline const QString insertQuestion = QStringLiteral(
-    "INSERT INTO `tiku`(`ti_neirong`,`ti_daan`,`daanleixing`,`img`,`jiexi`)\t VALUES "
-    "(ti_neirong,ti_daan,daanleixing,img,jiexi) ");
-inline const QString selectNewId = QStringLiteral("SELECT ID  FROM tiku WHERE (ID = (SELECT MAX(ID)\t FROM tiku))");
+inline const QString insertQuestion =
+    QStringLiteral("INSERT INTO `tiku`(`ti_neirong`,`ti_daan`,`daanleixing`,`img`,`jiexi`)\t VALUES "
+                   "(ti_neirong,ti_daan,daanleixing,img,jiexi) ");
+inline const QString selectNewId =
+    QStringLiteral("SELECT ID  FROM tiku WHERE (ID = (SELECT MAX(ID)\t FROM tiku))");
 inline const QString updateQuestionPrefix =
     QStringLiteral("update `tiku` set `ti_neirong`=:ti_neirong,  \t\t  `ti_daan`=:ti_daan,\t\t  "
                    "`daanleixing`=:daanleixing,\t\t  `img`=:img,`jiexi`=:jiexi  where ID=");

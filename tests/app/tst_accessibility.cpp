@@ -1,5 +1,10 @@
 // Every control of every window can be found by assistive technology and UI automation: buttons and
 // check boxes by their captions, edits, lists and drop-downs by a name taken from the label beside them.
+#include "app/TForm1.h"
+#include "chooser/TForm2.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/WorkDir.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAccessible>
@@ -9,11 +14,6 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextEdit>
-
-#include "app/TForm1.h"
-#include "chooser/TForm2.h"
-#include "tests/support/FakePlatform.h"
-#include "tests/support/WorkDir.h"
 
 using namespace Qt::StringLiterals;
 
@@ -45,7 +45,8 @@ QStringList problemsOf(QWidget* window) {
         const QString name = accessibleName(widget);
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             if (button->text().isEmpty() || name != button->text())
-                problems << widget->objectName() + u": caption \""_s + button->text() + u"\", name \""_s + name + u'"';
+                problems << widget->objectName() + u": caption \""_s + button->text() + u"\", name \""_s +
+                                name + u'"';
         } else if (isInput(widget)) {
             if (name.isEmpty())
                 problems << widget->objectName() + u": no accessible name"_s;

@@ -1,6 +1,6 @@
-#include <QTest>
-
 #include "app/TForm1.h"
+
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 

@@ -1,9 +1,3 @@
-#include <QHeaderView>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
-
 #include "app/QuestionListModel.h"
 #include "app/TForm1.h"
 #include "chooser/TForm2.h"
@@ -11,6 +5,12 @@
 #include "tests/support/FakePlatform.h"
 #include "tests/support/WorkDir.h"
 #include "ui_TForm1.h"
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -36,8 +36,8 @@ QStringList storedQuestion(const QString& path, const QString& id) {
     m_sql bank;
     bank.Open(path);
     bank.SelectById(id);
-    const QStringList cells{QString::number(bank.ID), bank.ti_neirong, QString::number(bank.daanleixing),
-                            QString::number(bank.ti_daan), bank.img, bank.jiexi};
+    const QStringList cells{QString::number(bank.ID),      bank.ti_neirong, QString::number(bank.daanleixing),
+                            QString::number(bank.ti_daan), bank.img,        bank.jiexi};
     bank.Close();
     return cells;
 }
@@ -57,11 +57,13 @@ private slots:
         form.OpenChosenBank();
 
         QCOMPARE(form.questionList()->rowCount(), 3);
-        QCOMPARE(rowCells(form, 0), (QStringList{u"1"_s, u"第一题\nA. 甲"_s, u"B"_s, u"解析一"_s, u"p.jpg"_s}));
+        QCOMPARE(rowCells(form, 0),
+                 (QStringList{u"1"_s, u"第一题\nA. 甲"_s, u"B"_s, u"解析一"_s, u"p.jpg"_s}));
         QCOMPARE(rowCells(form, 1), (QStringList{u"2"_s, u"第二题"_s, u"对"_s, u""_s, u""_s}));
         QCOMPARE(rowCells(form, 2), (QStringList{u"3"_s, u"第三题"_s, u"ABD"_s, u"多选"_s, u""_s}));
         // A cell shows its text on one line.
-        QCOMPARE(form.questionList()->index(0, QuestionListModel::TextColumn).data().toString(), u"第一题 A. 甲"_s);
+        QCOMPARE(form.questionList()->index(0, QuestionListModel::TextColumn).data().toString(),
+                 u"第一题 A. 甲"_s);
         QCOMPARE(form.windowTitle(), u"b题库作者是：张三----http://example.org/z"_s);
         QCOMPARE(form.selectedIndex, 0);
         QVERIFY(os.messages.isEmpty());
@@ -144,7 +146,8 @@ private slots:
 
         form.AddTi(3, u"新题 <b>粗</b>"_s, 0x6, u"x.png"_s, u"新解析"_s);
         QCOMPARE(form.questionList()->rowCount(), 4);
-        QCOMPARE(rowCells(form, 3), (QStringList{u"4"_s, u"新题 <b>粗</b>"_s, u"AB"_s, u"新解析"_s, u"x.png"_s}));
+        QCOMPARE(rowCells(form, 3),
+                 (QStringList{u"4"_s, u"新题 <b>粗</b>"_s, u"AB"_s, u"新解析"_s, u"x.png"_s}));
         QCOMPARE(storedQuestion(u"b.stk"_s, u"4"_s),
                  (QStringList{u"4"_s, u"新题 <b>粗</b>"_s, u"3"_s, u"6"_s, u"x.png"_s, u"新解析"_s}));
     }

@@ -1,3 +1,10 @@
+#include "app/TForm1.h"
+#include "chooser/TForm2.h"
+#include "store/m_sql.h"
+#include "tests/support/FakePlatform.h"
+#include "tests/support/WorkDir.h"
+#include "ui_TForm2.h"
+
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -6,13 +13,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-
-#include "app/TForm1.h"
-#include "chooser/TForm2.h"
-#include "store/m_sql.h"
-#include "tests/support/FakePlatform.h"
-#include "tests/support/WorkDir.h"
-#include "ui_TForm2.h"
 
 using namespace Qt::StringLiterals;
 
@@ -184,11 +184,12 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("tikuPath");
         QTest::newRow("empty name") << QString() << QString() << u"请输入新建的单元名"_s << QString();
-        QTest::newRow("folder exists") << u"abc"_s << u"dir"_s << u"abc文件夹创建失败,修改单元名重试"_s << QString();
-        QTest::newRow("bank file exists") << u"abc"_s << u"file"_s << u"单元名已经存在，请输入新建的单元名"_s
-                                          << u"abc.stk"_s;
-        QTest::newRow("name with a separator") << u"../abc"_s << QString()
-                                               << u"../abc文件夹创建失败,修改单元名重试"_s << QString();
+        QTest::newRow("folder exists")
+            << u"abc"_s << u"dir"_s << u"abc文件夹创建失败,修改单元名重试"_s << QString();
+        QTest::newRow("bank file exists")
+            << u"abc"_s << u"file"_s << u"单元名已经存在，请输入新建的单元名"_s << u"abc.stk"_s;
+        QTest::newRow("name with a separator")
+            << u"../abc"_s << QString() << u"../abc文件夹创建失败,修改单元名重试"_s << QString();
         QTest::newRow("dot dot") << u".."_s << QString() << u"..文件夹创建失败,修改单元名重试"_s << QString();
     }
     void refusesNamesItCannotUse() {

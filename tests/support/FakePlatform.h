@@ -1,25 +1,25 @@
 #pragma once
 
+#include "platform/Error.h"
+#include "platform/SystemPlatform.h"
+
 #include <QImage>
 #include <QStringList>
 #include <functional>
 #include <optional>
-
-#include "platform/Error.h"
-#include "platform/SystemPlatform.h"
 
 // A platform double for tests: the file system and picture loading are the real ones (tests work in
 // a temporary directory), while everything a user would see or that would end the test is recorded.
 // Install it with `platform::ScopedPlatform` (FakePlatformScope below does both).
 class FakePlatform : public platform::SystemPlatform {
 public:
-    QStringList messages;         // texts of the message boxes shown, in order
-    QStringList errors;           // texts of the general error report, in order
-    std::optional<int> exitCode;  // the code of the first exitProcess
-    quint32 tick = 1000;          // what tickCount returns
-    QStringList nextFileNames;    // answers of the open-file dialog, taken from the front ("" = cancel)
-    QStringList fileFilters;      // the filters the dialog was opened with
-    QList<QWidget*> raised;       // windows raised without activation
+    QStringList messages;        // texts of the message boxes shown, in order
+    QStringList errors;          // texts of the general error report, in order
+    std::optional<int> exitCode; // the code of the first exitProcess
+    quint32 tick = 1000;         // what tickCount returns
+    QStringList nextFileNames;   // answers of the open-file dialog, taken from the front ("" = cancel)
+    QStringList fileFilters;     // the filters the dialog was opened with
+    QList<QWidget*> raised;      // windows raised without activation
     // Runs when a message box would show, with its text (for example to close a window meanwhile).
     std::function<void(const QString&)> onMessage;
 
