@@ -143,22 +143,9 @@ QString TForm1::DaanText(qint32 daanleixing, quint32 ti_daan) {
                 text += QChar(letter);
         return text;
     }
-    switch (ti_daan) {
-    case 1:
-        return u"A"_s;
-    case 2:
-        return u"B"_s;
-    case 3:
-        return u"C"_s;
-    case 4:
-        return u"D"_s;
-    case 5:
-        return u"错"_s;
-    case 6:
-        return u"对"_s;
-    default:
-        return {};
-    }
+    // Single choice and true/false share one code space: 1 to 4 are A to D, 5 is false, 6 is true.
+    static const QString codes[] = {QString(), u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"错"_s, u"对"_s};
+    return ti_daan < std::size(codes) ? codes[ti_daan] : QString();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

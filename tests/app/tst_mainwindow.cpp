@@ -42,6 +42,18 @@ QStringList storedQuestion(const QString& path, const QString& id) {
     return cells;
 }
 
+// A main window opened on the bank "b.stk" made from `sql`, in a fresh working directory.
+struct OpenWindow {
+    explicit OpenWindow(const QString& sql = threeQuestions) {
+        dir.makeBank(u"b.stk"_s, sql);
+        form.tikuPath = u"b.stk"_s;
+        form.OpenChosenBank();
+    }
+    FakePlatformScope os;
+    WorkDir dir;
+    TForm1 form;
+};
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -49,12 +61,8 @@ class MainWindowTest : public QObject {
 
 private slots:
     void listsEveryQuestionAndBuildsTheCaption() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"b.stk"_s, threeQuestions);
-        TForm1 form;
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
+        OpenWindow w;
+        TForm1& form = w.form;
 
         QCOMPARE(form.questionList()->rowCount(), 3);
         QCOMPARE(rowCells(form, 0),
@@ -66,29 +74,19 @@ private slots:
                  u"第一题 A. 甲"_s);
         QCOMPARE(form.windowTitle(), u"b题库作者是：张三----http://example.org/z"_s);
         QCOMPARE(form.selectedIndex, 0);
-        QVERIFY(os.messages.isEmpty());
+        QVERIFY(w.os.messages.isEmpty());
     }
 
     void emptyBankStillGetsItsCaption() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"e.stk"_s, u"UPDATE jiegou SET str_value='e' WHERE str_name='mulu';"_s);
-        TForm1 form;
-        form.tikuPath = u"e.stk"_s;
-        form.OpenChosenBank();
-        QCOMPARE(form.questionList()->rowCount(), 0);
-        QCOMPARE(form.windowTitle(), u"e题库作者是：----"_s);
+        OpenWindow w(u"UPDATE jiegou SET str_value='e' WHERE str_name='mulu';"_s);
+        QCOMPARE(w.form.questionList()->rowCount(), 0);
+        QCOMPARE(w.form.windowTitle(), u"e题库作者是：----"_s);
     }
 
     void emptyFolderSettingFallsBackInTheCaption() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"m.stk"_s, u"UPDATE jiegou SET str_value='' WHERE str_name='mulu';"_s);
-        TForm1 form;
-        form.tikuPath = u"m.stk"_s;
-        form.OpenChosenBank();
-        QCOMPARE(os.messages, QStringList{u"出错,代码298"_s});
-        QVERIFY(form.windowTitle().startsWith(u"tavrindata题库作者是："_s));
+        OpenWindow w(u"UPDATE jiegou SET str_value='' WHERE str_name='mulu';"_s);
+        QCOMPARE(w.os.messages, QStringList{u"出错,代码298"_s});
+        QVERIFY(w.form.windowTitle().startsWith(u"tavrindata题库作者是："_s));
     }
 
     void noChosenBankShowsTheEmptyPathAndEnds() {
@@ -116,12 +114,8 @@ private slots:
     }
 
     void onlyTheWidthFollowsAResize() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"b.stk"_s, threeQuestions);
-        TForm1 form;
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
+        OpenWindow w;
+        TForm1& form = w.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QTableView* list = form.form()->lv1;
@@ -137,12 +131,8 @@ private slots:
     }
 
     void addedQuestionIsStoredAndAppended() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"b.stk"_s, threeQuestions);
-        TForm1 form;
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
+        OpenWindow w;
+        TForm1& form = w.form;
 
         form.AddTi(3, u"新题 <b>粗</b>"_s, 0x6, u"x.png"_s, u"新解析"_s);
         QCOMPARE(form.questionList()->rowCount(), 4);
@@ -153,12 +143,8 @@ private slots:
     }
 
     void updateRewritesTheSelectedRow() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"b.stk"_s, threeQuestions);
-        TForm1 form;
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
+        OpenWindow w;
+        TForm1& form = w.form;
 
         // The row rewritten is the one last selected, whatever question the editor saved.
         form.selectedIndex = 2;
@@ -175,15 +161,11 @@ private slots:
     }
 
     void aFailedSaveLeavesTheRowAsItIsOnDisk() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"b.stk"_s, threeQuestions);
-        TForm1 form;
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
+        OpenWindow w;
+        TForm1& form = w.form;
         const QStringList before = rowCells(form, 0);
         {
-            BankLock otherProgram(dir.file(u"b.stk"_s));
+            BankLock otherProgram(w.dir.file(u"b.stk"_s));
             QVERIFY_THROWS_EXCEPTION(platform::Error, form.UpdateTi(u"1"_s, 1, u"不会保存"_s, 1, {}, {}));
         }
         QCOMPARE(rowCells(form, 0), before);
@@ -191,12 +173,8 @@ private slots:
     }
 
     void deleteRightAfterStartTakesTheFirstRow() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"b.stk"_s, threeQuestions);
-        TForm1 form;
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
+        OpenWindow w;
+        TForm1& form = w.form;
 
         form.form()->dele_butt->click();
         QCOMPARE(form.questionList()->rowCount(), 2);
@@ -205,34 +183,26 @@ private slots:
         QCOMPARE(form.selectedIndex, -1);
 
         form.form()->dele_butt->click();
-        QCOMPARE(os.messages, QStringList{u"请选择一道题"_s});
+        QCOMPARE(w.os.messages, QStringList{u"请选择一道题"_s});
         QCOMPARE(form.questionList()->rowCount(), 2);
     }
 
     void aFailedDeleteKeepsTheRow() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"b.stk"_s, threeQuestions);
-        TForm1 form;
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
+        OpenWindow w;
+        TForm1& form = w.form;
         {
-            BankLock otherProgram(dir.file(u"b.stk"_s));
+            BankLock otherProgram(w.dir.file(u"b.stk"_s));
             form.form()->dele_butt->click();
         }
-        QCOMPARE(os.errors.size(), 1);
+        QCOMPARE(w.os.errors.size(), 1);
         QCOMPARE(form.questionList()->rowCount(), 3);
         QCOMPARE(form.selectedIndex, -1);
         QCOMPARE(storedQuestion(u"b.stk"_s, u"1"_s)[0], u"1"_s);
     }
 
     void closingTheWindowClosesTheBank() {
-        FakePlatformScope os;
-        WorkDir dir;
-        dir.makeBank(u"b.stk"_s, threeQuestions);
-        TForm1 form;
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
+        OpenWindow w;
+        TForm1& form = w.form;
         form.show();
         QVERIFY(form.close());
         QVERIFY(!form.tikuSql->isOpen());

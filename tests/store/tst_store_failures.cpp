@@ -15,15 +15,6 @@ namespace {
 const QString oneQuestion =
     u"INSERT INTO tiku (ID, ti_neirong, daanleixing, ti_daan) VALUES (10, 'first', 1, 2);"_s;
 
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.text();
-    }
-    return QString();
-}
-
 QByteArray contentsOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

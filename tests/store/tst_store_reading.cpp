@@ -38,15 +38,6 @@ void verifyEmptied(const m_sql& store) {
     QCOMPARE(store.dui + store.cuo + store.gong, 0);
 }
 
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.text();
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestStoreReading : public QObject {

@@ -16,15 +16,6 @@ INSERT INTO tiku (ID, ti_neirong, daanleixing, ti_daan, img, jiexi) VALUES
   (20, 'second', 2, 6, '', 'two');
 )"_s;
 
-QString errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const platform::Error& e) {
-        return e.text();
-    }
-    return QString();
-}
-
 } // namespace
 
 class TestStoreWriting : public QObject {

@@ -59,3 +59,13 @@ template <class F> std::optional<int> exitCodeOf(F&& f) {
     }
     return std::nullopt;
 }
+
+// Runs `f` and returns the text of the platform::Error it raised, or the empty text when it raised none.
+template <class F> QString errorOf(F&& f) {
+    try {
+        f();
+    } catch (const platform::Error& e) {
+        return e.text();
+    }
+    return QString();
+}
