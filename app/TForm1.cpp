@@ -45,6 +45,12 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::TFor
     ui_->lv1->installEventFilter(this);
 
     connect(ui_->dele_butt, &QPushButton::clicked, this, platform::guarded([this] { dele_buttClick(); }));
+    // Only a row that becomes selected counts; one losing its selection changes nothing.
+    connect(ui_->lv1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            platform::guarded([this](const QItemSelection& selected, const QItemSelection&) {
+                for (const QModelIndex& index : selected.indexes())
+                    lv1SelectItem(index.row());
+            }));
 }
 
 TForm1::~TForm1() {
@@ -129,6 +135,10 @@ void TForm1::dele_buttClick() {
     // The row leaves the list only once its question has left the bank.
     tikuSql->DeleteById(id);
     list_->removeRowAt(index);
+}
+
+void TForm1::lv1SelectItem(int row) {
+    selectedIndex = row;
 }
 
 QString TForm1::DaanText(qint32 daanleixing, quint32 ti_daan) {

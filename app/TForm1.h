@@ -37,6 +37,8 @@ public:
 
     // "删除": deletes the question of the row at `selectedIndex`.
     void dele_buttClick();
+    // A row became selected: it is the row that delete and the editor's saves act on.
+    void lv1SelectItem(int row);
 
     // The text of the list's "答案" column for an answer type and code.
     static QString DaanText(qint32 daanleixing, quint32 ti_daan);

@@ -187,6 +187,29 @@ private slots:
         QCOMPARE(form.questionList()->rowCount(), 2);
     }
 
+    void deleteTakesTheRowTheUserSelected() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        form.show();
+        QTableView* list = form.form()->lv1;
+        const QRect second = list->visualRect(form.questionList()->index(1, QuestionListModel::TextColumn));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+        QCOMPARE(form.selectedIndex, 1);
+
+        form.form()->dele_butt->click();
+        QCOMPARE(form.questionList()->rowCount(), 2);
+        QCOMPARE(form.questionList()->row(1).id, u"3"_s);
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"2"_s)[0], u"0"_s);
+
+        // After a delete a newly selected row can be deleted as well.
+        const QRect first = list->visualRect(form.questionList()->index(0, QuestionListModel::TextColumn));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, first.center());
+        form.form()->dele_butt->click();
+        QCOMPARE(form.questionList()->rowCount(), 1);
+        QCOMPARE(form.questionList()->row(0).id, u"3"_s);
+        QVERIFY(w.os.messages.isEmpty());
+    }
+
     void aFailedDeleteKeepsTheRow() {
         OpenWindow w;
         TForm1& form = w.form;
