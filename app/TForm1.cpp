@@ -24,6 +24,12 @@ constexpr int designHeight = 548;
 constexpr int fixedColumnsWidth = 300 - 16;
 constexpr int minimumTextColumnWidth = 40;
 
+// The five cells every row operation writes, in their column order.
+QuestionListModel::Row rowOf(const QString& id, qint32 daanleixing, const QString& ti_neirong,
+                             quint32 ti_daan, const QString& img, const QString& jiexi) {
+    return {id, ti_neirong, TForm1::DaanText(daanleixing, ti_daan), jiexi, img};
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::TForm1>()) {
@@ -107,14 +113,14 @@ void TForm1::lv1Resize() {
 
 void TForm1::AppendCurrentTi() {
     const m_sql& current = *tikuSql;
-    list_->appendRow({QString::number(current.ID), current.ti_neirong,
-                      DaanText(current.daanleixing, current.ti_daan), current.jiexi, current.img});
+    list_->appendRow(rowOf(QString::number(current.ID), current.daanleixing, current.ti_neirong,
+                           current.ti_daan, current.img, current.jiexi));
 }
 
 void TForm1::AddTi(qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan, const QString& img,
                    const QString& jiexi) {
     const QString id = tikuSql->AddQuestion(daanleixing, ti_neirong, ti_daan, img, jiexi);
-    list_->appendRow({id, ti_neirong, DaanText(daanleixing, ti_daan), jiexi, img});
+    list_->appendRow(rowOf(id, daanleixing, ti_neirong, ti_daan, img, jiexi));
 }
 
 void TForm1::UpdateTi(const QString& id, qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan,
@@ -122,7 +128,7 @@ void TForm1::UpdateTi(const QString& id, qint32 daanleixing, const QString& ti_n
     // The bank first: a row never shows a question that the save failed to put on disk.
     tikuSql->SaveQuestion(id, daanleixing, ti_neirong, ti_daan, img, jiexi);
     if (selectedIndex >= 0 && selectedIndex < list_->rowCount())
-        list_->setRow(selectedIndex, {id, ti_neirong, DaanText(daanleixing, ti_daan), jiexi, img});
+        list_->setRow(selectedIndex, rowOf(id, daanleixing, ti_neirong, ti_daan, img, jiexi));
 }
 
 void TForm1::dele_buttClick() {

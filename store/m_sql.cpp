@@ -413,14 +413,19 @@ void m_sql::UpdateCurrent(const QString& id) {
     c.run(statements::updateQuestionPrefix + checkedId(id), questionBindings(*this), false);
 }
 
-QString m_sql::AddQuestion(qint32 daanleixing_, const QString& ti_neirong_, quint32 ti_daan_,
-                           const QString& img_, const QString& jiexi_) {
-    Cursor::of(cursor_);
+void m_sql::SetQuestionFields(qint32 daanleixing_, const QString& ti_neirong_, quint32 ti_daan_,
+                              const QString& img_, const QString& jiexi_) {
     SetTextField(u"ti_neirong"_s, ti_neirong_);
     SetIntField(u"ti_daan"_s, ti_daan_);
     SetIntField(u"daanleixing"_s, daanleixing_);
     SetTextField(u"img"_s, img_);
     SetTextField(u"jiexi"_s, jiexi_);
+}
+
+QString m_sql::AddQuestion(qint32 daanleixing_, const QString& ti_neirong_, quint32 ti_daan_,
+                           const QString& img_, const QString& jiexi_) {
+    Cursor::of(cursor_);
+    SetQuestionFields(daanleixing_, ti_neirong_, ti_daan_, img_, jiexi_);
     return InsertCurrent();
 }
 
@@ -429,11 +434,7 @@ void m_sql::SaveQuestion(const QString& id, qint32 daanleixing_, const QString& 
     // A refused ID leaves the current question as it was.
     Cursor::of(cursor_);
     checkedId(id);
-    SetTextField(u"ti_neirong"_s, ti_neirong_);
-    SetIntField(u"ti_daan"_s, ti_daan_);
-    SetIntField(u"daanleixing"_s, daanleixing_);
-    SetTextField(u"img"_s, img_);
-    SetTextField(u"jiexi"_s, jiexi_);
+    SetQuestionFields(daanleixing_, ti_neirong_, ti_daan_, img_, jiexi_);
     UpdateCurrent(id);
 }
 

@@ -75,6 +75,10 @@ public:
     void SetTikuLOGO(const QString& value);
 
 private:
+    // The five settings that storing a question starts with, in the order they are made.
+    void SetQuestionFields(qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan, const QString& img,
+                           const QString& jiexi);
+
     struct Cursor;
     std::unique_ptr<Cursor> cursor_;
     QString connectionName_;
