@@ -2,8 +2,7 @@
 #include "app/TForm1.h"
 #include "chooser/TForm2.h"
 #include "tests/support/BankLock.h"
-#include "tests/support/FakePlatform.h"
-#include "tests/support/WorkDir.h"
+#include "tests/support/MainWindowFixture.h"
 #include "ui_TForm1.h"
 
 #include <QHeaderView>
@@ -14,47 +13,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// A bank "b.stk" with folder b, an author, an address and three questions of the three kinds.
-const QString threeQuestions = uR"(
-UPDATE jiegou SET str_value='b' WHERE str_name='mulu';
-UPDATE jiegou SET str_value='张三' WHERE str_name='tikuZuoZhe';
-UPDATE jiegou SET str_value='http://example.org/z' WHERE str_name='tikuRUL';
-INSERT INTO tiku (ti_neirong, daanleixing, ti_daan, img, jiexi) VALUES ('第一题' || char(10) || 'A. 甲', 1, 2, 'p.jpg', '解析一');
-INSERT INTO tiku (ti_neirong, daanleixing, ti_daan, img, jiexi) VALUES ('第二题', 2, 6, '', '');
-INSERT INTO tiku (ti_neirong, daanleixing, ti_daan, img, jiexi) VALUES ('第三题', 3, 22, '', '多选');
-)"_s;
-
-QStringList rowCells(const TForm1& form, int index) {
-    const QuestionListModel::Row& row = form.questionList()->row(index);
-    return {row.id, row.text, row.answer, row.explanation, row.picture};
-}
-
-// The question with `id` as the bank file holds it, read through a store of its own.
-QStringList storedQuestion(const QString& path, const QString& id) {
-    m_sql bank;
-    bank.Open(path);
-    bank.SelectById(id);
-    const QStringList cells{QString::number(bank.ID),      bank.ti_neirong, QString::number(bank.daanleixing),
-                            QString::number(bank.ti_daan), bank.img,        bank.jiexi};
-    bank.Close();
-    return cells;
-}
-
-// A main window opened on the bank "b.stk" made from `sql`, in a fresh working directory.
-struct OpenWindow {
-    explicit OpenWindow(const QString& sql = threeQuestions) {
-        dir.makeBank(u"b.stk"_s, sql);
-        form.tikuPath = u"b.stk"_s;
-        form.OpenChosenBank();
-    }
-    FakePlatformScope os;
-    WorkDir dir;
-    TForm1 form;
-};
-
-} // namespace
+using namespace fixture;
 
 class MainWindowTest : public QObject {
     Q_OBJECT

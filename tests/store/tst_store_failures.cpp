@@ -1,7 +1,7 @@
 #include "platform/Error.h"
 #include "store/m_sql.h"
 #include "tests/store/RawBank.h"
-#include "tests/store/WriteProtection.h"
+#include "tests/support/WriteProtection.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/WorkDir.h"
 

@@ -1,4 +1,4 @@
-#include "tests/store/WriteProtection.h"
+#include "tests/support/WriteProtection.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+namespace Ui {
+class TTianjia;
+}
+class TForm1;
+
+// The question editor: one question of the open bank written or changed, shown modally by the main
+// window. It reads through the main window's store and saves through the main window's AddTi and
+// UpdateTi, so that the bank and the question list stay in step.
+class TTianjia final : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TTianjia(TForm1* owner);
+    ~TTianjia() override;
+
+    // Set by the opener right after construction.
+    TForm1* mainForm = nullptr;
+    int isXiuGai = 0; // 1: a stored question, saved with UpdateTi; 0: a new one, saved with AddTi
+    QString benTiID;  // the stored question's ID as decimal text; empty for a new question
+    int daanLeiXing = 1;
+    QString imgName; // the picture's file name inside the bank's folder
+    bool htmlPending = false;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void FormResize();
+    void LoadTi();
+    void LoadDaan();
+    void SaveTi();
+    void ShowPicture();
+
+    void cbb1Change();
+    void btn1Click();
+    void tmr1Timer();
+    void btnsaveClick();
+    void btnUpClick();
+    void btnNeClick();
+    void chkjiantiebanClick();
+
+    Ui::TTianjia* form() const { return ui_.get(); }
+
+private:
+    std::unique_ptr<Ui::TTianjia> ui_;
+};
+
+// The editor the main window created last; null once it is gone.
+extern QPointer<TTianjia> Tianjia;
