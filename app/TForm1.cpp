@@ -1,14 +1,18 @@
 #include "app/TForm1.h"
 
 #include "app/QuestionListModel.h"
+#include "bankinfo/TFormTikuxinxisezhi.h"
 #include "chooser/TForm2.h"
+#include "editor/TTianjia.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "ui_TForm1.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QResizeEvent>
+#include <set>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -28,6 +32,15 @@ constexpr int minimumTextColumnWidth = 40;
 QuestionListModel::Row rowOf(const QString& id, qint32 daanleixing, const QString& ti_neirong,
                              quint32 ti_daan, const QString& img, const QString& jiexi) {
     return {id, ti_neirong, TForm1::DaanText(daanleixing, ti_daan), jiexi, img};
+}
+
+// The rows a selection covers, each once, top to bottom.
+std::set<int> rowsOf(const QItemSelection& selection) {
+    std::set<int> rows;
+    for (const QItemSelectionRange& range : selection)
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            rows.insert(row);
+    return rows;
 }
 
 } // namespace
@@ -50,13 +63,60 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::TFor
     rows->setDefaultSectionSize(fontMetrics().height() + 6);
     ui_->lv1->installEventFilter(this);
 
+    connect(ui_->btntianjia, &QPushButton::clicked, this, platform::guarded([this] { btntianjiaClick(); }));
     connect(ui_->dele_butt, &QPushButton::clicked, this, platform::guarded([this] { dele_buttClick(); }));
-    // Only a row that becomes selected counts; one losing its selection changes nothing.
+    connect(ui_->btnButttikuxinxi, &QPushButton::clicked, this,
+            platform::guarded([this] { btnButttikuxinxiClick(); }));
+    // A double click on a row; one beside the rows names no question and opens nothing.
+    connect(ui_->lv1, &QAbstractItemView::doubleClicked, this, platform::guarded([this] { lv1DblClick(); }));
+
+    pm2_ = new QMenu(this);
+    pm2_->setObjectName(u"pm2"_s);
+    pm2_->addAction(ui_->N3);
+    pm2_->addAction(ui_->N4);
+    connect(ui_->N3, &QAction::triggered, this, platform::guarded([this] { N3Click(); }));
+    connect(ui_->N4, &QAction::triggered, this, platform::guarded([this] { N4Click(); }));
+    ui_->lv1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ui_->lv1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pm2_->popup(ui_->lv1->viewport()->mapToGlobal(at)); });
+
+    // The columns are not sortable: a row's place is the index the list commands work with. Column
+    // captions stay captions; only rows name questions.
+    columns->setSectionsClickable(false);
+    connectListNotifications();
+}
+
+void TForm1::connectListNotifications() {
+    // A click or a key reports the row losing the selection first and the row gaining it last, so
+    // that `selectedId` ends on the row the user went to. The focus moving counts as a change too.
     connect(ui_->lv1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            platform::guarded([this](const QItemSelection& selected, const QItemSelection&) {
-                for (const QModelIndex& index : selected.indexes())
-                    lv1SelectItem(index.row());
+            platform::guarded([this](const QItemSelection& selected, const QItemSelection& deselected) {
+                for (const int row : rowsOf(deselected)) {
+                    lv1Changing(row);
+                    lv1Change(row);
+                }
+                for (const int row : rowsOf(selected)) {
+                    lv1Changing(row);
+                    lv1Change(row);
+                    lv1SelectItem(row);
+                }
             }));
+    connect(ui_->lv1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            platform::guarded([this](const QModelIndex& current, const QModelIndex&) {
+                if (current.isValid()) {
+                    lv1Changing(current.row());
+                    lv1Change(current.row());
+                }
+            }));
+    // A rewritten row (an editor's save) is a changed row: its new ID is the one a modify opens.
+    connect(list_, &QAbstractItemModel::dataChanged, this,
+            platform::guarded(
+                [this](const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>&) {
+                    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+                        lv1Changing(row);
+                        lv1Change(row);
+                    }
+                }));
 }
 
 TForm1::~TForm1() {
@@ -140,7 +200,72 @@ void TForm1::dele_buttClick() {
     const QString id = list_->row(index).id;
     // The row leaves the list only once its question has left the bank.
     tikuSql->DeleteById(id);
+    // No row stays highlighted (the view would move the selection to the next row), since none is
+    // selected for the commands now; and the deleted question is none a modify could open.
+    ui_->lv1->selectionModel()->clear();
     list_->removeRowAt(index);
+    selectedId.clear();
+}
+
+void TForm1::N4Click() {
+    dele_buttClick();
+}
+
+TTianjia* TForm1::NewEditor() {
+    auto* editor = new TTianjia(this);
+    Tianjia = editor;
+    editor->mainForm = this;
+    return editor;
+}
+
+void TForm1::ShowEditor(TTianjia* editor) {
+    editor->exec();
+    editor->deleteLater();
+}
+
+void TForm1::btntianjiaClick() {
+    TTianjia* editor = NewEditor();
+    editor->isXiuGai = 0;
+    ShowEditor(editor);
+    editorOpen = false;
+}
+
+void TForm1::lv1DblClick() {
+    // No row has been reported yet (an empty list, say): there is no question to open.
+    if (selectedId.isEmpty()) {
+        platform::current().showMessage(u"请选择一道题"_s);
+        return;
+    }
+    acceptClipText = false;
+    TTianjia* editor = NewEditor();
+    editor->isXiuGai = 1;
+    editor->benTiID = selectedId;
+    editorOpen = true;
+    ShowEditor(editor);
+    editorOpen = false;
+    acceptClipText = true;
+}
+
+void TForm1::N3Click() {
+    lv1DblClick();
+}
+
+void TForm1::btnButttikuxinxiClick() {
+    // The program makes the dialog at start-up; a window made without that (a test, the benchmark)
+    // makes its own on first use.
+    if (!FormTikuxinxisezhi)
+        FormTikuxinxisezhi = new TFormTikuxinxisezhi(this);
+    FormTikuxinxisezhi->ShowBankInfo(tikuSql.get());
+}
+
+void TForm1::lv1Changing(int row) {
+    // Before and after a change the row names the same question.
+    lv1Change(row);
+}
+
+void TForm1::lv1Change(int row) {
+    if (row >= 0 && row < list_->rowCount())
+        selectedId = list_->row(row).id;
 }
 
 void TForm1::lv1SelectItem(int row) {

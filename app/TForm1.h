@@ -9,7 +9,9 @@
 namespace Ui {
 class TForm1;
 }
+class QMenu;
 class QuestionListModel;
+class TTianjia;
 
 // The main window: the open bank's question list and the state that the editor and the clipboard
 // watcher share with it. It owns the bank's store for the whole run.
@@ -35,8 +37,21 @@ public:
                   const QString& img, const QString& jiexi);
     void AppendCurrentTi();
 
+    // "添加": an editor for a new question.
+    void btntianjiaClick();
+    // A double click on a row, or "修改" in its popup menu: an editor for the question `selectedId`.
+    void lv1DblClick();
+    void N3Click();
     // "删除": deletes the question of the row at `selectedIndex`.
     void dele_buttClick();
+    void N4Click();
+    // "题库信息": the bank information dialog on the open bank.
+    void btnButttikuxinxiClick();
+
+    // A row is about to change, or has changed (selection, focus or text): it is the row a modify
+    // opens. A row losing its selection is reported too, before the row gaining it.
+    void lv1Changing(int row);
+    void lv1Change(int row);
     // A row became selected: it is the row that delete and the editor's saves act on.
     void lv1SelectItem(int row);
 
@@ -63,8 +78,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void connectListNotifications();
+    // A new editor owned by this window, made `Tianjia`, its `mainForm` set.
+    TTianjia* NewEditor();
+    // Shows `editor` modally; once closed it is released (nothing uses a closed editor).
+    void ShowEditor(TTianjia* editor);
+
     std::unique_ptr<Ui::TForm1> ui_;
     QuestionListModel* list_;
+    QMenu* pm2_;
 };
 
 // The one main window of the running program, as the other windows reach it.

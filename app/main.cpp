@@ -1,6 +1,9 @@
 // The program: the main window runs the bank chooser while it is created, then lists the chosen bank.
 #include "app/DisplayCheck.h"
 #include "app/TForm1.h"
+#include "bankinfo/TFormTikuxinxisezhi.h"
+#include "editor/TTianjia.h"
+#include "import/TFormDaoru.h"
 #include "platform/Guard.h"
 
 #include <QApplication>
@@ -22,6 +25,13 @@ int main(int argc, char** argv) {
         TForm1 mainWindow;
         Form1 = &mainWindow;
         platform::runGuarded([&] { mainWindow.FormCreate(); });
+        // Once the bank is open: one hidden instance of each further window. Of these only the bank
+        // information dialog is used; every editor and import the user sees is made when opened.
+        platform::runGuarded([&] {
+            FormDaoru = new TFormDaoru(&mainWindow);
+            Tianjia = new TTianjia(&mainWindow);
+            FormTikuxinxisezhi = new TFormTikuxinxisezhi(&mainWindow);
+        });
         mainWindow.show();
         QApplication::exec();
     } catch (...) {

@@ -1,0 +1,227 @@
+// The main window's commands on its list: which question add, modify and delete act on, the popup
+// menu, the bank information button, and the flags the clipboard watcher reads meanwhile.
+#include "app/QuestionListModel.h"
+#include "app/TForm1.h"
+#include "bankinfo/TFormTikuxinxisezhi.h"
+#include "editor/TTianjia.h"
+#include "tests/support/MainWindowFixture.h"
+#include "ui_TForm1.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+using namespace fixture;
+
+namespace {
+
+// What the main window's state and the new editor looked like while the editor was showing.
+struct SeenWhileOpen {
+    bool shown = false;
+    bool modal = false;
+    int isXiuGai = -1;
+    QString benTiID;
+    TForm1* mainForm = nullptr;
+    bool acceptClipText = false;
+    bool editorOpen = false;
+};
+
+// Runs `command`, which opens an editor modally; notes what the editor showed and closes it. The
+// editor is watched for rather than expected at the next event: input simulated by the command may
+// run the event loop before the editor exists.
+SeenWhileOpen whileEditorOpen(TForm1& form, const std::function<void()>& command) {
+    SeenWhileOpen seen;
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        QPointer<TTianjia> editor = Tianjia;
+        if (!editor || !editor->isVisible())
+            return;
+        watch.stop();
+        seen = {true,
+                editor->isModal(),
+                editor->isXiuGai,
+                editor->benTiID,
+                editor->mainForm,
+                form.acceptClipText,
+                form.editorOpen};
+        editor->close();
+    });
+    watch.start();
+    command();
+    return seen;
+}
+
+QPoint centreOfRow(const TForm1& form, int row) {
+    QTableView* list = form.form()->lv1;
+    return list->visualRect(form.questionList()->index(row, QuestionListModel::TextColumn)).center();
+}
+
+void clickRow(TForm1& form, int row) {
+    QTest::mouseClick(form.form()->lv1->viewport(), Qt::LeftButton, {}, centreOfRow(form, row));
+}
+
+// A user's double click: press and release, then the second press that the window system reports
+// as a double click.
+void doubleClickRow(TForm1& form, int row) {
+    QWidget* viewport = form.form()->lv1->viewport();
+    const QPoint at = centreOfRow(form, row);
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &doubleClick);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+}
+
+} // namespace
+
+class ListCommandsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addOpensAnEditorForANewQuestion() {
+        OpenWindow w;
+        w.form.acceptClipText = true;
+        w.form.editorOpen = true; // left over from an editor the watcher opened meanwhile
+        const SeenWhileOpen seen = whileEditorOpen(w.form, [&] { w.form.form()->btntianjia->click(); });
+        QVERIFY(seen.shown);
+        QVERIFY(seen.modal);
+        QCOMPARE(seen.isXiuGai, 0);
+        QCOMPARE(seen.benTiID, QString());
+        QCOMPARE(seen.mainForm, &w.form);
+        QVERIFY(!w.form.editorOpen);
+        QVERIFY(w.os.errors.isEmpty());
+        // A closed editor is of no further use: it is released.
+        QTRY_VERIFY(Tianjia.isNull());
+    }
+
+    void doubleClickOpensTheQuestionOfTheRow() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.acceptClipText = true;
+        const SeenWhileOpen seen = whileEditorOpen(form, [&] { doubleClickRow(form, 2); });
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.isXiuGai, 1);
+        QCOMPARE(seen.benTiID, u"3"_s);
+        QCOMPARE(seen.mainForm, &form);
+        // Copied text must not open a second editor over this one; a copied picture goes to it.
+        QVERIFY(!seen.acceptClipText);
+        QVERIFY(seen.editorOpen);
+        QVERIFY(form.acceptClipText);
+        QVERIFY(!form.editorOpen);
+        QCOMPARE(form.selectedIndex, 2);
+    }
+
+    void popupMenuModifiesAndDeletes() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        auto* menu = form.findChild<QMenu*>(u"pm2"_s);
+        QVERIFY(menu);
+        QCOMPARE(menu->actions(), (QList<QAction*>{form.form()->N3, form.form()->N4}));
+        QCOMPARE(form.form()->N3->text(), u"修改"_s);
+        QCOMPARE(form.form()->N4->text(), u"删除"_s);
+
+        form.show();
+        clickRow(form, 1);
+        const SeenWhileOpen seen = whileEditorOpen(form, [&] { form.form()->N3->trigger(); });
+        QCOMPARE(seen.benTiID, u"2"_s);
+        QCOMPARE(seen.isXiuGai, 1);
+
+        form.form()->N4->trigger();
+        QCOMPARE(form.questionList()->rowCount(), 2);
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"2"_s)[0], u"0"_s);
+        QCOMPARE(form.selectedIndex, -1);
+        // Nothing looks selected that the commands would not act on.
+        QVERIFY(!form.form()->lv1->selectionModel()->hasSelection());
+        form.form()->N3->trigger();
+        QCOMPARE(w.os.messages, QStringList{u"请选择一道题"_s});
+
+        clickRow(form, 1);
+        form.form()->N4->trigger();
+        QCOMPARE(form.questionList()->rowCount(), 1);
+        QCOMPARE(form.questionList()->row(0).id, u"1"_s);
+    }
+
+    void modifyWithoutAReportedRowOpensNothing() {
+        OpenWindow w(u"UPDATE jiegou SET str_value='b' WHERE str_name='mulu';"_s);
+        bool editorShown = false;
+        QTimer::singleShot(0, [&] {
+            if (Tianjia && Tianjia->isVisible()) {
+                editorShown = true;
+                Tianjia->close();
+            }
+        });
+        w.form.form()->N3->trigger();
+        QVERIFY(!editorShown);
+        QCOMPARE(w.os.messages, QStringList{u"请选择一道题"_s});
+    }
+
+    void theRowGoneToIsTheOneReported() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        clickRow(form, 0);
+        QCOMPARE(form.selectedId, u"1"_s);
+        clickRow(form, 2);
+        QCOMPARE(form.selectedId, u"3"_s);
+        QCOMPARE(form.selectedIndex, 2);
+        QTest::keyClick(form.form()->lv1, Qt::Key_Up);
+        QCOMPARE(form.selectedId, u"2"_s);
+        QCOMPARE(form.selectedIndex, 1);
+    }
+
+    void aColumnCaptionNeverStandsForAQuestion() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        clickRow(form, 1);
+        QHeaderView* header = form.form()->lv1->horizontalHeader();
+        const int textColumnX = header->sectionViewportPosition(QuestionListModel::TextColumn) + 10;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(textColumnX, header->height() / 2));
+        QCOMPARE(form.selectedId, u"2"_s);
+        QCOMPARE(form.selectedIndex, 1);
+        // Nor is the list sorted by it: rows keep their places.
+        QCOMPARE(form.questionList()->row(0).id, u"1"_s);
+    }
+
+    void aRewrittenRowIsTheOneAModifyOpens() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        form.show();
+        clickRow(form, 0);
+        // An editor moved on to question 3 and saved it into the selected row.
+        form.UpdateTi(u"3"_s, 1, u"改"_s, 1, {}, {});
+        QCOMPARE(form.selectedId, u"3"_s);
+    }
+
+    void bankInformationOpensOnTheOpenBank() {
+        OpenWindow w;
+        m_sql* shownWith = nullptr;
+        bool modal = false;
+        QTimer::singleShot(0, [&] {
+            if (!FormTikuxinxisezhi)
+                return;
+            shownWith = FormTikuxinxisezhi->sql;
+            modal = FormTikuxinxisezhi->isModal() && FormTikuxinxisezhi->isVisible();
+            FormTikuxinxisezhi->close();
+        });
+        w.form.form()->btnButttikuxinxi->click();
+        QCOMPARE(shownWith, w.form.tikuSql.get());
+        QVERIFY(modal);
+        QVERIFY(w.os.errors.isEmpty());
+    }
+};
+
+QTEST_MAIN(ListCommandsTest)
+#include "tst_listcommands.moc"
