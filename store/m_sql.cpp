@@ -173,6 +173,7 @@ struct m_sql::Cursor {
 
     QSqlQuery query;
     bool holdsResult = false; // the last statement was a select
+    int rowsChanged = 0;      // by the last statement that was not a select
     bool eof = true;          // past the last row, or the result is empty
     bool hasRow = false;      // `row` holds the current row (the last one, past the end)
     QSqlRecord columns;       // the result's column names
@@ -200,6 +201,7 @@ struct m_sql::Cursor {
         if (!query.exec())
             raiseEngineError(query.lastError());
         if (!select) {
+            rowsChanged = query.numRowsAffected();
             query.finish();
             return;
         }
@@ -436,6 +438,10 @@ void m_sql::SaveQuestion(const QString& id, qint32 daanleixing_, const QString& 
     checkedId(id);
     SetQuestionFields(daanleixing_, ti_neirong_, ti_daan_, img_, jiexi_);
     UpdateCurrent(id);
+    // An editor saving a question that is not in the bank (deleted meanwhile, or an ID reached by
+    // stepping that no question bears) would otherwise be told nothing while the text is lost.
+    if (Cursor::of(cursor_).rowsChanged == 0)
+        throw Error(u"题库中没有ID为“%1”的题目，没有保存"_s.arg(id));
 }
 
 void m_sql::DeleteById(const QString& id) {
