@@ -1,19 +1,135 @@
-// (being written)
 #include "bankinfo/TFormTikuxinxisezhi.h"
 
+#include "bankinfo/PlaceholderLogo.h"
+#include "platform/Error.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "store/m_sql.h"
 #include "ui_TFormTikuxinxisezhi.h"
+
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <exception>
+
+using namespace Qt::StringLiterals;
 
 TFormTikuxinxisezhi* FormTikuxinxisezhi = nullptr;
 
 TFormTikuxinxisezhi::TFormTikuxinxisezhi(QWidget* owner)
     : QDialog(owner), ui_(std::make_unique<Ui::TFormTikuxinxisezhi>()) {
     ui_->setupUi(this);
+    ShowPicture(placeholderLogo());
+
+    // Every change of the box, the store's included, keeps the password panel in step with it.
+    connect(ui_->chk1, &QCheckBox::toggled, this, platform::guarded([this] { chk1Click(); }));
+    connect(ui_->btn1, &QPushButton::clicked, this, platform::guarded([this] { btn1Click(); }));
+    connect(ui_->btn2, &QPushButton::clicked, this, platform::guarded([this] { btn2Click(); }));
+    // The hint beside the preview is a second way to browse; a label has no click of its own.
+    ui_->lbl4->installEventFilter(this);
 }
-TFormTikuxinxisezhi::~TFormTikuxinxisezhi() = default;
+
+TFormTikuxinxisezhi::~TFormTikuxinxisezhi() {
+    if (FormTikuxinxisezhi == this)
+        FormTikuxinxisezhi = nullptr;
+}
+
+QString TFormTikuxinxisezhi::pictureFilter() {
+    return u"图片文件(*.jpg,*.bmp,*.png) (*.jpg *.bmp *.png *.JPG *.BMP *.PNG)"_s;
+}
+
 void TFormTikuxinxisezhi::ShowBankInfo(m_sql* store) {
     sql = store;
+    FillFromStore();
     exec();
 }
-void TFormTikuxinxisezhi::chk1Click() {}
-void TFormTikuxinxisezhi::btn1Click() {}
-void TFormTikuxinxisezhi::btn2Click() {}
+
+void TFormTikuxinxisezhi::FillFromStore() {
+    m_sql& bank = store();
+    ui_->edtzuozhe->setText(bank.GetTikuZuoZhe());
+    ui_->edtrul->setText(bank.GetTikuRUL());
+    ui_->chk1->setChecked(bank.GetIsJiaMi());
+    // The password is loaded even when the lock is off, so that ticking the box brings it back.
+    ui_->edtmima->setText(bank.GetCharMima());
+    const QString logo = bank.GetTikuLOGO();
+    ui_->edt1->setText(logo);
+    ui_->edtmulu->setText(bank.GetMulu());
+    ShowStoredLogo(logo);
+}
+
+void TFormTikuxinxisezhi::ShowStoredLogo(const QString& path) {
+    platform::Platform& os = platform::current();
+    if (path.isEmpty() || !os.fileExists(path))
+        return;
+    try {
+        const QImage logo = os.loadPicture(path);
+        if (!logo.isNull())
+            ShowPicture(logo);
+    } catch (const std::exception&) {
+        // Only a preview: the dialog opens with the picture it showed before.
+    }
+}
+
+void TFormTikuxinxisezhi::chk1Click() {
+    ui_->pnl1->setVisible(ui_->chk1->isChecked());
+}
+
+void TFormTikuxinxisezhi::btn1Click() {
+    m_sql& bank = store();
+    bank.SetTikuZuoZhe(ui_->edtzuozhe->text());
+    bank.SetTikuRUL(ui_->edtrul->text());
+    // Stored whatever the lock: unlocking keeps the password for the next time the bank is locked.
+    bank.SetCharMima(ui_->edtmima->text());
+    bank.SetIsJiaMi(ui_->chk1->isChecked());
+    bank.SetTikuLOGO(ui_->edt1->text());
+    bank.SetMulu(ui_->edtmulu->text());
+    accept();
+}
+
+void TFormTikuxinxisezhi::btn2Click() {
+    platform::Platform& os = platform::current();
+    const QString chosen = os.openFileName(this, pictureFilter());
+    if (chosen.isEmpty())
+        return;
+    m_sql& bank = store();
+    const QString name = QString::number(os.tickCount()) + QFileInfo(chosen).fileName();
+    const QString target = bank.GetMulu() + u'/' + name;
+    // The new name is the bank's logo from now on, whether or not the dialog is confirmed.
+    bank.SetTikuLOGO(name);
+    // A target that is there already is kept: the preview then shows the file of that name.
+    os.copyFileNoOverwrite(chosen, target);
+
+    const QString shown = bank.GetMulu() + u'/' + bank.GetTikuLOGO();
+    const QImage logo = os.loadPicture(shown);
+    if (logo.isNull())
+        throw platform::Error(u"无法显示LOGO图片：%1"_s.arg(shown));
+    ShowPicture(logo);
+    ui_->edt1->setText(bank.GetTikuLOGO());
+}
+
+bool TFormTikuxinxisezhi::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->lbl4 && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && ui_->lbl4->rect().contains(mouse->position().toPoint())) {
+            platform::runGuarded([this] { btn2Click(); });
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormTikuxinxisezhi::ShowPicture(const QImage& picture) {
+    picture_ = picture;
+    // A logo larger than the preview is shown whole, scaled down; a smaller one at its own size.
+    const QSize room = ui_->img1->contentsRect().size();
+    QPixmap shown = QPixmap::fromImage(picture);
+    if (shown.width() > room.width() || shown.height() > room.height())
+        shown = shown.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    ui_->img1->setPixmap(shown);
+}
+
+m_sql& TFormTikuxinxisezhi::store() const {
+    if (!sql)
+        throw platform::Error(u"没有打开的题库"_s);
+    return *sql;
+}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
+#include <QString>
 #include <memory>
 
 namespace Ui {
@@ -27,9 +29,27 @@ public:
     m_sql* sql = nullptr; // the store being edited; not owned
 
     Ui::TFormTikuxinxisezhi* form() const { return ui_.get(); }
+    // The picture the logo preview shows, at its own size (the preview may show it scaled down).
+    const QImage& picture() const { return picture_; }
+
+    // The open-file dialog's filter: the caption users know, then the patterns in both letter cases,
+    // since the dialogs of some systems match patterns case-sensitively.
+    static QString pictureFilter();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Fills the edits, the lock box and the preview from the store, as every opening does.
+    void FillFromStore();
+    // The preview of the stored logo at opening: the stored name is the whole path, so a bare name
+    // is looked for in the working directory. A logo that cannot be shown leaves the preview as it is.
+    void ShowStoredLogo(const QString& path);
+    void ShowPicture(const QImage& picture);
+    m_sql& store() const;
+
     std::unique_ptr<Ui::TFormTikuxinxisezhi> ui_;
+    QImage picture_;
 };
 
 extern TFormTikuxinxisezhi* FormTikuxinxisezhi;
