@@ -9,6 +9,9 @@ namespace Ui {
 class TTianjia;
 }
 class TForm1;
+class QPlainTextEdit;
+class QTimer;
+class m_sql;
 
 // The question editor: one question of the open bank written or changed, shown modally by the main
 // window. It reads through the main window's store and saves through the main window's AddTi and
@@ -47,8 +50,23 @@ public:
 
     Ui::TTianjia* form() const { return ui_.get(); }
 
+    // Every way out of the window ends here (close box, Esc, "保存并退出"), so the window's position
+    // is remembered however it closes.
+    void done(int result) override;
+
+    // The text of a memo as the bank stores it: lines joined by CR LF, every other character as typed.
+    static QString memoText(const QPlainTextEdit& memo);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    m_sql& store() const;
+    // "上一条" and "下一条": the question whose ID is `delta` away from this one's.
+    void stepId(int delta);
+
     std::unique_ptr<Ui::TTianjia> ui_;
+    QTimer* tmr1_;
 };
 
 // The editor the main window created last; null once it is gone.
