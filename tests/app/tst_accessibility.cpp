@@ -1,7 +1,10 @@
 // Every control of every window can be found by assistive technology and UI automation: buttons and
 // check boxes by their captions, edits, lists and drop-downs by a name taken from the label beside them.
 #include "app/TForm1.h"
+#include "bankinfo/TFormTikuxinxisezhi.h"
 #include "chooser/TForm2.h"
+#include "editor/TTianjia.h"
+#include "import/TFormDaoru.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/WorkDir.h"
 
@@ -35,19 +38,26 @@ QStringList problemsOf(QWidget* window) {
     QStringList problems;
     QHash<QWidget*, QString> labelFor;
     for (QLabel* label : window->findChildren<QLabel*>())
-        if (label->buddy())
+        if (label->buddy() && label->window() == window)
             labelFor.insert(label->buddy(), label->text());
 
     for (QWidget* widget : window->findChildren<QWidget*>()) {
-        // Parts of composite widgets (a combo box's line edit, a view's viewport) speak for their owner.
-        if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"_s))
+        // Parts of composite widgets (a combo box's line edit, a view's viewport) speak for their
+        // owner; the controls of a window owned by this one are that window's.
+        if (widget->objectName().isEmpty() || widget->objectName().startsWith(u"qt_"_s) ||
+            widget->window() != window)
             continue;
-        const QString name = accessibleName(widget);
+        // On Linux a drop-down reports its current item as its name and its label through the
+        // labelled-by relation (the buddy); the name it is given stands for it elsewhere.
+        const QString name =
+            qobject_cast<QComboBox*>(widget) ? widget->accessibleName() : accessibleName(widget);
         if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             if (button->text().isEmpty() || name != button->text())
                 problems << widget->objectName() + u": caption \""_s + button->text() + u"\", name \""_s +
                                 name + u'"';
         } else if (isInput(widget)) {
+            if (qobject_cast<QComboBox*>(widget) && !labelFor.contains(widget))
+                problems << widget->objectName() + u": no label names it"_s;
             if (name.isEmpty())
                 problems << widget->objectName() + u": no accessible name"_s;
             else if (labelFor.contains(widget) && labelFor.value(widget) != name)
@@ -69,7 +79,10 @@ private slots:
         WorkDir dir;
         TForm1 main;
         TForm2 chooser(&main);
-        for (QWidget* window : QList<QWidget*>{&main, &chooser}) {
+        TTianjia editor(&main);
+        TFormTikuxinxisezhi bankInformation(&main);
+        TFormDaoru import(&main);
+        for (QWidget* window : QList<QWidget*>{&main, &chooser, &editor, &bankInformation, &import}) {
             window->show();
             const QStringList problems = problemsOf(window);
             QVERIFY2(problems.isEmpty(), qPrintable(window->objectName() + u": "_s + problems.join(u"; "_s)));

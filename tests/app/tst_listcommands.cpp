@@ -6,6 +6,7 @@
 #include "editor/TTianjia.h"
 #include "tests/support/MainWindowFixture.h"
 #include "ui_TForm1.h"
+#include "ui_TTianjia.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -203,6 +204,68 @@ private slots:
         // An editor moved on to question 3 and saved it into the selected row.
         form.UpdateTi(u"3"_s, 1, u"改"_s, 1, {}, {});
         QCOMPARE(form.selectedId, u"3"_s);
+    }
+
+    // The whole road of a question: "添加", the editor filled in, "保存并退出", the row at the end.
+    void anAddedQuestionIsListedAndStored() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        QTimer watch;
+        watch.setInterval(10);
+        connect(&watch, &QTimer::timeout, [&] {
+            if (!Tianjia || !Tianjia->isVisible())
+                return;
+            watch.stop();
+            Ui::TTianjia* editor = Tianjia->form();
+            editor->mmo_ti->setPlainText(u"新题\nA. 甲\nB. 乙"_s);
+            editor->cbb1->setCurrentIndex(2);
+            Q_EMIT editor->cbb1->activated(2);
+            editor->chkA->setChecked(true);
+            editor->chkC->setChecked(true);
+            editor->mmojiexi->setPlainText(u"因为"_s);
+            editor->btnsave->click();
+        });
+        watch.start();
+        form.form()->btntianjia->click();
+
+        QVERIFY(w.os.errors.isEmpty());
+        QCOMPARE(form.questionList()->rowCount(), 4);
+        QCOMPARE(rowCells(form, 3),
+                 (QStringList{u"4"_s, u"新题\r\nA. 甲\r\nB. 乙"_s, u"AC"_s, u"因为"_s, u""_s}));
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"4"_s),
+                 (QStringList{u"4"_s, u"新题\r\nA. 甲\r\nB. 乙"_s, u"3"_s, u"10"_s, u""_s, u"因为"_s}));
+        // The next new question starts as the editor left the last one: its text and its type.
+        QCOMPARE(form.lastLeiXing, 2);
+    }
+
+    // An editor opened on a row saves into that row, also after stepping to another question.
+    void aModifyingEditorSavesIntoItsRow() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTimer watch;
+        watch.setInterval(10);
+        connect(&watch, &QTimer::timeout, [&] {
+            if (!Tianjia || !Tianjia->isVisible())
+                return;
+            watch.stop();
+            Ui::TTianjia* editor = Tianjia->form();
+            editor->mmo_ti->setPlainText(u"第一题改"_s);
+            editor->btn1->click();
+            editor->btnNe->click();
+            editor->mmo_ti->setPlainText(u"第二题改"_s);
+            editor->btnsave->click();
+        });
+        watch.start();
+        doubleClickRow(form, 0);
+
+        QVERIFY(w.os.errors.isEmpty());
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"1"_s)[1], u"第一题改"_s);
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"2"_s)[1], u"第二题改"_s);
+        QCOMPARE(rowCells(form, 0)[0], u"2"_s);
+        QCOMPARE(rowCells(form, 0)[1], u"第二题改"_s);
+        QCOMPARE(form.questionList()->rowCount(), 3);
     }
 
     void bankInformationOpensOnTheOpenBank() {
