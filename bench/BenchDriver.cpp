@@ -2,6 +2,8 @@
 
 #include "bench/BankMaker.h"
 #include "bench/BenchCases.h"
+#include "bench/EditorCase.h"
+#include "bench/ImportScan.h"
 #include "bench/Measure.h"
 
 #include <QCoreApplication>
@@ -22,13 +24,27 @@ struct PlannedCase {
     int n;
 };
 
+// For import_scan, n is the size of the text in MiB.
 const std::vector<PlannedCase> plan = {
-    {"open_list", 1000}, {"open_list", 10000}, {"open_list", 100000},
-    {"add", 100000},     {"update", 100000},   {"delete", 100000},
+    {"open_list", 1000}, {"open_list", 10000}, {"open_list", 100000},   {"add", 100000},
+    {"update", 100000},  {"delete", 100000},   {"open_editor", 100000}, {"import_scan", 100},
 };
+
+bool readsText(const PlannedCase& c) {
+    return c.name == "import_scan";
+}
 
 QString bankName(int n) {
     return u"bank_"_s + QString::number(n) + u".stk"_s;
+}
+
+QString textName(int megabytes) {
+    return u"import_"_s + QString::number(megabytes) + u"mb.txt"_s;
+}
+
+// The file a case works on, relative to the working directory.
+QString inputOf(const PlannedCase& c) {
+    return readsText(c) ? textName(c.n) : bankName(c.n);
 }
 
 // The child's JSON line, or an error line saying why there is none.
@@ -38,7 +54,7 @@ std::string measureInChild(const PlannedCase& c, const QString& workDir, int tim
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     child.start(QCoreApplication::applicationFilePath(),
                 {u"--case"_s, QString::fromStdString(c.name), u"--n"_s, QString::number(c.n), u"--bank"_s,
-                 bankName(c.n)});
+                 inputOf(c)});
     if (!child.waitForStarted()) {
         failed = true;
         return measure::errorLine(c.name, c.n, "cannot start the measuring child");
@@ -69,11 +85,12 @@ std::string measureInChild(const PlannedCase& c, const QString& workDir, int tim
 
 int runBenchmark(const BenchOptions& options) {
     std::vector<PlannedCase> cases;
-    std::set<int> sizes;
+    std::set<int> bankSizes;
+    std::set<int> textSizes;
     for (const PlannedCase& c : plan) {
         if ((options.only.empty() || options.only == c.name) && (options.maxN == 0 || c.n <= options.maxN)) {
             cases.push_back(c);
-            sizes.insert(c.n);
+            (readsText(c) ? textSizes : bankSizes).insert(c.n);
         }
     }
     if (cases.empty()) {
@@ -87,15 +104,24 @@ int runBenchmark(const BenchOptions& options) {
         return 2;
     }
     try {
-        for (const int n : sizes) {
+        for (const int n : bankSizes) {
             const double ms = measure::millisecondsOf([&] {
                 makeBenchBank(QDir(workDir.path()).filePath(bankName(n)).toStdString(), n,
                               "bank_" + std::to_string(n));
             });
             std::fprintf(stderr, "qelbrin_bench: generated a bank of %d questions in %.0f ms\n", n, ms);
         }
+        for (const int megabytes : textSizes) {
+            importscan::TextFacts facts;
+            const double ms = measure::millisecondsOf([&] {
+                facts = importscan::writeText(
+                    QDir(workDir.path()).filePath(textName(megabytes)).toStdString(), megabytes);
+            });
+            std::fprintf(stderr, "qelbrin_bench: generated a text of %lld bytes, %lld questions in %.0f ms\n",
+                         static_cast<long long>(facts.bytes), static_cast<long long>(facts.questions), ms);
+        }
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "qelbrin_bench: cannot generate the banks: %s\n", e.what());
+        std::fprintf(stderr, "qelbrin_bench: cannot generate the inputs: %s\n", e.what());
         return 2;
     }
 
@@ -114,6 +140,10 @@ int runBenchCase(const BenchOptions& options) {
             report = benchcases::openList(options.n, bank);
         else if (benchcases::isListCommand(options.caseName))
             report = benchcases::listCommand(options.caseName, options.n, bank);
+        else if (options.caseName == "open_editor")
+            report = benchcases::openEditor(options.n, bank);
+        else if (options.caseName == "import_scan")
+            report = importscan::importScan(options.n, bank);
         else
             throw std::runtime_error("unknown case");
         std::cout << measure::jsonLine(report) << std::endl;

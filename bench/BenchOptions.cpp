@@ -9,7 +9,8 @@ namespace {
 constexpr const char* usage =
     "usage: qelbrin_bench [--only CASE] [--max-n N] [--timeout SECONDS]\n"
     "       qelbrin_bench --case CASE --n N --bank FILE   (one measurement; the driver runs these)\n"
-    "cases: open_list (n = 1000, 10000, 100000), add, update, delete (n = 100000)\n";
+    "cases: open_list (n = 1000, 10000, 100000), add, update, delete, open_editor (n = 100000),\n"
+    "       import_scan (n = 100: a text of that many MiB)\n";
 
 bool positive(const char* text, int& out) {
     char* end = nullptr;

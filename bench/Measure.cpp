@@ -66,6 +66,8 @@ std::string jsonLine(const CaseReport& r) {
                        ", \"peak_rss_mb\": " + number(r.peakRssMb, 1) +
                        ", \"start_rss_mb\": " + number(r.startRssMb, 1) +
                        ", \"runs\": " + std::to_string(r.runs);
+    if (r.mbPerS > 0)
+        line += ", \"mb_per_s\": " + number(r.mbPerS, 1);
     if (!r.target.empty())
         line += ", \"target\": " + quoted(r.target);
     return line + "}";

@@ -30,10 +30,12 @@ struct CaseReport {
     double peakRssMb = 0;
     double startRssMb = 0; // before the measured work: what the process costs without it
     int runs = 0;
+    double mbPerS = 0;  // MiB of input a second, for the cases that read a file; 0: not reported
     std::string target; // empty: none
 };
 
-// {"case": ..., "n": ..., "ms": ..., "floor_ms": ..., "ratio": ..., "peak_rss_mb": ..., ...}
+// {"case": ..., "n": ..., "ms": ..., "floor_ms": ..., "ratio": ..., "peak_rss_mb": ..., ...}, with
+// "mb_per_s" where the case reports it.
 std::string jsonLine(const CaseReport& report);
 // {"case": ..., "n": ..., "error": ...}
 std::string errorLine(const std::string& name, int n, const std::string& error);

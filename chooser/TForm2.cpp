@@ -1,6 +1,7 @@
 #include "chooser/TForm2.h"
 
 #include "app/TForm1.h"
+#include "import/TFormDaoru.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "store/m_sql.h"
@@ -41,6 +42,7 @@ TForm2::TForm2(TForm1* owner) : QDialog(owner), mainForm(owner), ui_(std::make_u
     connect(ui_->btn1, &QPushButton::clicked, this, platform::guarded([this] { btn1Click(); }));
     connect(ui_->Button2, &QPushButton::clicked, this, platform::guarded([this] { Button2Click(); }));
     connect(ui_->Button3, &QPushButton::clicked, this, platform::guarded([this] { Button3Click(); }));
+    connect(ui_->buttonDaoru, &QPushButton::clicked, this, platform::guarded([this] { buttonDaoruClick(); }));
 
     platform::runGuarded([this] { FormCreate(); });
 }
@@ -114,6 +116,17 @@ void TForm2::Button2Click() {
 
 void TForm2::Button3Click() {
     platform::current().exitProcess(0);
+}
+
+void TForm2::buttonDaoruClick() {
+    // A new dialog for every run, owned by the chooser and released with it.
+    auto* dialog = new TFormDaoru(this);
+    FormDaoru = dialog;
+    dialog->mainForm = mainForm;
+    dialog->exec();
+    // The main window then opens whatever path the import left in its tikuPath.
+    if (dialog->fileChosen)
+        accept();
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event) {

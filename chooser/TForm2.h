@@ -24,6 +24,8 @@ public:
     void btn1Click();
     void Button2Click();
     void Button3Click();
+    // The hidden "导入题库": runs a new import dialog; a file chosen there closes the chooser.
+    void buttonDaoruClick();
 
     QString charMima;
     TForm1* mainForm;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "import/TikuRecords.h"
+
 #include <QDialog>
+#include <QString>
 #include <memory>
 
 namespace Ui {
@@ -18,10 +21,21 @@ public:
     ~TFormDaoru() override;
 
     void FormCreate();
+    // "浏览……": the file dialog; a confirmed choice reaches dlgOpen1CanClose.
     void BitBtn1Click();
+    // The file dialog's confirmation of `fileName`, with the flag that lets it close.
+    void dlgOpen1CanClose(const QString& fileName, bool& CanClose);
+    void dlgOpen1Close();
+    // "开始": counts the questions and writes the record file.
     void btn1Click();
+    void Button1Click();
 
-    bool fileChosen = false;
+    // The file dialog's filter: text files only.
+    static const QString dlgOpen1Filter;
+
+    bool fileChosen = false;    // set by the first confirmed choice, never cleared
+    QString textPath;           // the chosen text file's absolute path, as lbl2 shows it
+    TikuRecords records;        // allocated by "开始"; empty until then
     TForm1* mainForm = nullptr; // receives the output path in its tikuPath; not owned
 
     Ui::TFormDaoru* form() const { return ui_.get(); }

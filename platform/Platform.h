@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QWidget;
 
@@ -34,6 +37,14 @@ public:
     virtual bool fileExists(const QString& path) = 0;
     // Copies `from` to `to`; false, and nothing written, when `to` exists or the copy fails.
     virtual bool copyFileNoOverwrite(const QString& from, const QString& to) = 0;
+    // The file at `path`, open for reading only, so that a write-protected file can be read too. Null
+    // when it cannot be opened: missing, unreadable, or not a file.
+    virtual std::unique_ptr<QIODevice> openForReading(const QString& path) = 0;
+    // Makes `bytes` the whole content of the file at `path`, replacing what was there, through a
+    // temporary file beside it: afterwards the file holds either all of `bytes` or what it held before.
+    // False when it cannot be written: the folder is missing or write-protected, an existing file is
+    // write-protected, a directory stands there, or the disk is full.
+    virtual bool writeFileAtomically(const QString& path, const QByteArray& bytes) = 0;
 
     // The modal open-file dialog; `filter` is in Qt's form ("Pictures (*.jpg *.png)"). Empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;

@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSaveFile>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -111,6 +112,40 @@ bool SystemPlatform::copyFileNoOverwrite(const QString& from, const QString& to)
     if (from.isEmpty() || to.isEmpty() || fileExists(to))
         return false;
     return QFile::copy(from, to);
+}
+
+std::unique_ptr<QIODevice> SystemPlatform::openForReading(const QString& path) {
+    // Only a regular file: a pipe would block the opening, a device such as /dev/zero never end.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return nullptr;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
+        return nullptr;
+    return file;
+}
+
+bool SystemPlatform::writeFileAtomically(const QString& path, const QByteArray& bytes) {
+    if (path.isEmpty())
+        return false;
+    // The rename that puts the new content in place would pass over the write protection of an
+    // existing file; opening it for appending asks the system, without changing it, whether it may be
+    // written at all.
+    if (QFileInfo(path).isFile()) {
+        QFile existing(path);
+        if (!existing.open(QIODevice::WriteOnly | QIODevice::Append))
+            return false;
+    }
+    QSaveFile file(path);
+    // Writing into the target itself, where no temporary file can be made beside it, would leave it
+    // half written on a failure.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 QString SystemPlatform::openFileName(QWidget* parent, const QString& filter) {

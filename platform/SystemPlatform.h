@@ -14,6 +14,8 @@ public:
     bool makeDirectory(const QString& path) override;
     bool fileExists(const QString& path) override;
     bool copyFileNoOverwrite(const QString& from, const QString& to) override;
+    std::unique_ptr<QIODevice> openForReading(const QString& path) override;
+    bool writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     QString openFileName(QWidget* parent, const QString& filter) override;
     QImage loadPicture(const QString& path) override;
     void raiseWithoutActivating(QWidget* window) override;

@@ -1,9 +1,11 @@
 #include "app/TForm1.h"
 #include "chooser/TForm2.h"
+#include "import/TFormDaoru.h"
 #include "store/m_sql.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/WorkDir.h"
 #include "ui_TForm2.h"
+#include "ui_TFormDaoru.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -13,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -283,6 +286,58 @@ private slots:
         chooser.show();
         QVERIFY(!chooser.form()->buttonDaoru->isVisible());
         QCOMPARE(chooser.form()->buttonDaoru->text(), u"导入题库"_s);
+    }
+
+    void importClosesTheChooserOnceATextWasChosen_data() {
+        QTest::addColumn<QString>("chosen"); // the file dialog's answer; empty: cancelled
+        QTest::addColumn<bool>("start");     // "开始" pressed, else the dialog closed without it
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<QString>("tikuPath");
+        QTest::newRow("nothing chosen") << QString() << false << false << QString();
+        QTest::newRow("nothing chosen, start pressed") << QString() << true << false << QString();
+        QTest::newRow("chosen, closed without starting") << u"q.txt"_s << false << true << QString();
+        QTest::newRow("imported") << u"q.txt"_s << true << true << u"q.txt.tiku"_s;
+    }
+    void importClosesTheChooserOnceATextWasChosen() {
+        QFETCH(QString, chosen);
+        QFETCH(bool, start);
+        QFETCH(bool, closes);
+        QFETCH(QString, tikuPath);
+        FakePlatformScope os;
+        WorkDir dir;
+        QFile text(u"q.txt"_s);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("title\nq\xA3\xBB\n");
+        text.close();
+        TForm1 main;
+        TForm2 chooser(&main);
+        chooser.show();
+
+        TFormDaoru* import = nullptr;
+        bool wasModal = false;
+        QTimer::singleShot(0, &chooser, [&] {
+            import = FormDaoru;
+            if (!import)
+                return;
+            wasModal = import->isModal() && import->isVisible();
+            os.nextFileNames << chosen;
+            import->form()->BitBtn1->click();
+            if (start)
+                import->form()->btn1->click();
+            if (import->isVisible())
+                import->reject();
+        });
+        chooser.form()->buttonDaoru->click();
+
+        QVERIFY(import);
+        QVERIFY(wasModal);
+        QCOMPARE(import->parent(), &chooser);
+        QCOMPARE(import->mainForm, &main);
+        QCOMPARE(chooser.isVisible(), !closes);
+        QCOMPARE(main.tikuPath, tikuPath.isEmpty() ? QString() : dir.file(tikuPath));
+        if (tikuPath.isEmpty())
+            QVERIFY(!QFileInfo::exists(u"q.txt.tiku"_s));
+        QVERIFY(os.errors.isEmpty());
     }
 };
 

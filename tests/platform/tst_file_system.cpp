@@ -1,9 +1,11 @@
 #include "platform/SystemPlatform.h"
+#include "tests/support/WriteProtection.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -41,8 +43,18 @@ private slots:
     void copiesToNewTarget();
     void copyFailureLeavesTargetAlone_data();
     void copyFailureLeavesTargetAlone();
+    void opensForReadingOnly();
+    void openForReadingRefusesAllButFiles_data();
+    void openForReadingRefusesAllButFiles();
+    void writesWholeFileReplacingAnyEarlier();
+    void atomicWriteFailureLeavesTargetAlone_data();
+    void atomicWriteFailureLeavesTargetAlone();
 
 private:
+    QStringList entries() const {
+        return sorted(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    }
+
     QString path(const QString& name) const { return dir_->filePath(name); }
 
     std::unique_ptr<QTemporaryDir> dir_;
@@ -136,6 +148,89 @@ void TestFileSystem::copyFailureLeavesTargetAlone() {
     if (!targetBefore.isNull())
         QCOMPARE(readFile(path(to)), targetBefore);
     QCOMPARE(readFile(path(u"source.png"_s)), QByteArray("new content"));
+}
+
+void TestFileSystem::opensForReadingOnly() {
+    const QByteArray content("line\r\n\xA3\xBB\n\0end", 13);
+    writeFile(path(u"题库.txt"_s), content);
+    WriteProtection readOnly(path(u"题库.txt"_s));
+    QVERIFY(readOnly.holds());
+
+    const std::unique_ptr<QIODevice> file = system_.openForReading(path(u"题库.txt"_s));
+    QVERIFY(file);
+    QCOMPARE(file->openMode(), QIODevice::ReadOnly);
+    QCOMPARE(file->readAll(), content);
+}
+
+void TestFileSystem::openForReadingRefusesAllButFiles_data() {
+    QTest::addColumn<QString>("what");
+    QTest::newRow("missing") << u"missing"_s;
+    QTest::newRow("directory") << u"directory"_s;
+    QTest::newRow("empty path") << u"empty"_s;
+    // Opening a pipe would wait for a writer; a device such as /dev/zero would never end.
+    QTest::newRow("pipe") << u"pipe"_s;
+    QTest::newRow("device") << u"device"_s;
+}
+
+void TestFileSystem::openForReadingRefusesAllButFiles() {
+    QFETCH(QString, what);
+    QString target = path(u"q.txt"_s);
+    if (what == u"directory"_s)
+        QVERIFY(QDir(dir_->path()).mkdir(u"q.txt"_s));
+    else if (what == u"pipe"_s)
+        QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+    else if (what == u"empty"_s)
+        target.clear();
+    else if (what == u"device"_s)
+        target = u"/dev/zero"_s;
+    QVERIFY(!system_.openForReading(target));
+}
+
+void TestFileSystem::writesWholeFileReplacingAnyEarlier() {
+    const QString target = path(u"q.txt.tiku"_s);
+    const QByteArray content("\x01\0\0\0binary\0", 11);
+    QVERIFY(system_.writeFileAtomically(target, content));
+    QCOMPARE(readFile(target), content);
+    // A shorter content leaves nothing of the longer one behind.
+    QVERIFY(system_.writeFileAtomically(target, "ab"));
+    QCOMPARE(readFile(target), QByteArray("ab"));
+    QVERIFY(system_.writeFileAtomically(target, QByteArray()));
+    QVERIFY(QFileInfo(target).isFile());
+    QCOMPARE(QFileInfo(target).size(), 0);
+    QCOMPARE(entries(), QStringList{u"q.txt.tiku"_s});
+}
+
+void TestFileSystem::atomicWriteFailureLeavesTargetAlone_data() {
+    QTest::addColumn<QString>("what");
+    QTest::newRow("directory in the way") << u"directory"_s;
+    QTest::newRow("folder missing") << u"folder missing"_s;
+    QTest::newRow("write-protected file") << u"protected"_s;
+    QTest::newRow("empty path") << u"empty"_s;
+}
+
+void TestFileSystem::atomicWriteFailureLeavesTargetAlone() {
+    QFETCH(QString, what);
+    QString target = path(u"q.txt.tiku"_s);
+    std::unique_ptr<WriteProtection> protection;
+    if (what == u"directory"_s) {
+        QVERIFY(QDir(dir_->path()).mkdir(u"q.txt.tiku"_s));
+    } else if (what == u"folder missing"_s) {
+        target = path(u"nowhere/q.txt.tiku"_s);
+    } else if (what == u"protected"_s) {
+        writeFile(target, "earlier");
+        protection = std::make_unique<WriteProtection>(target);
+        QVERIFY(protection->holds());
+    } else {
+        target.clear();
+    }
+    const QStringList before = entries();
+
+    QVERIFY(!system_.writeFileAtomically(target, "new content"));
+
+    // No temporary file is left beside the target.
+    QCOMPARE(entries(), before);
+    if (protection)
+        QCOMPARE(readFile(target), QByteArray("earlier"));
 }
 
 QTEST_GUILESS_MAIN(TestFileSystem)
