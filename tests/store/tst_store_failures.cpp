@@ -1,9 +1,9 @@
 #include "platform/Error.h"
 #include "store/m_sql.h"
 #include "tests/store/RawBank.h"
-#include "tests/support/WriteProtection.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/WorkDir.h"
+#include "tests/support/WriteProtection.h"
 
 #include <QFile>
 #include <QtTest>
