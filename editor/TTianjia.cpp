@@ -8,6 +8,7 @@
 #include "ui_TForm1.h"
 #include "ui_TTianjia.h"
 
+#include <QPushButton>
 #include <QShowEvent>
 #include <QTextDocument>
 #include <QTimer>
@@ -46,6 +47,9 @@ TTianjia::TTianjia(TForm1* owner)
     ui_->setupUi(this);
     move(designedPosition);
     setAcceptDrops(true);
+    // Enter in the picture name must not press a button: a dialog's buttons default to doing so.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
 
     tmr1_->setObjectName(u"tmr1"_s);
     tmr1_->setInterval(noticeMilliseconds);
@@ -75,6 +79,8 @@ void TTianjia::FormShow() {
     if (mainForm->editorLeft != 0)
         move(mainForm->editorLeft, mainForm->editorTop);
     LoadTi();
+    // The writer starts in the question text.
+    ui_->mmo_ti->setFocus();
 }
 
 void TTianjia::FormClose() {

@@ -3,6 +3,7 @@
 #include "tests/editor/EditorFixture.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -193,6 +194,20 @@ private slots:
         QCOMPARE(w.form.editorLeft, 0);
         auto editor = openEditor(w.form);
         QCOMPARE(editor->pos(), QPoint(286, 129));
+    }
+
+    // The writer starts in the question text, and Enter in the picture name presses no button.
+    void typingStartsInTheQuestionText() {
+        OpenWindow w;
+        const auto editor = openEditor(w.form, u"1"_s);
+        QVERIFY(QTest::qWaitForWindowActive(editor.get()));
+        QCOMPARE(QApplication::focusWidget(), editor->form()->mmo_ti);
+
+        editor->form()->edtTupian_Edit->setFocus();
+        QTest::keyClick(editor->form()->edtTupian_Edit, Qt::Key_Return);
+        QVERIFY(editor->isVisible());
+        QVERIFY(editor->form()->lbl4->isHidden());
+        QCOMPARE(w.form.questionList()->rowCount(), 3);
     }
 
     void inputsAreNamedAfterTheirLabels() {
