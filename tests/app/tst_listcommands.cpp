@@ -33,29 +33,31 @@ struct SeenWhileOpen {
     bool editorOpen = false;
 };
 
-// Runs `command`, which opens an editor modally; notes what the editor showed and closes it. The
-// editor is watched for rather than expected at the next event: input simulated by the command may
-// run the event loop before the editor exists.
-SeenWhileOpen whileEditorOpen(TForm1& form, const std::function<void()>& command) {
-    SeenWhileOpen seen;
+// Runs `command`, which opens an editor modally, and `act` on the editor once it shows (it must
+// close it). The editor is watched for rather than expected at the next event: input simulated by
+// the command may run the event loop before the editor exists.
+void withEditor(const std::function<void()>& command, const std::function<void(TTianjia&)>& act) {
     QTimer watch;
     watch.setInterval(10);
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        QPointer<TTianjia> editor = Tianjia;
-        if (!editor || !editor->isVisible())
+        if (!Tianjia || !Tianjia->isVisible())
             return;
         watch.stop();
-        seen = {true,
-                editor->isModal(),
-                editor->isXiuGai,
-                editor->benTiID,
-                editor->mainForm,
-                form.acceptClipText,
-                form.editorOpen};
-        editor->close();
+        act(*Tianjia);
     });
     watch.start();
     command();
+}
+
+// Runs `command`, which opens an editor modally; notes what the editor showed and closes it.
+SeenWhileOpen whileEditorOpen(TForm1& form, const std::function<void()>& command) {
+    SeenWhileOpen seen;
+    withEditor(command, [&](TTianjia& editor) {
+        seen = {true,           editor.isModal(), editor.isXiuGai,
+                editor.benTiID, editor.mainForm,  form.acceptClipText,
+                form.editorOpen};
+        editor.close();
+    });
     return seen;
 }
 
@@ -210,23 +212,17 @@ private slots:
     void anAddedQuestionIsListedAndStored() {
         OpenWindow w;
         TForm1& form = w.form;
-        QTimer watch;
-        watch.setInterval(10);
-        connect(&watch, &QTimer::timeout, [&] {
-            if (!Tianjia || !Tianjia->isVisible())
-                return;
-            watch.stop();
-            Ui::TTianjia* editor = Tianjia->form();
-            editor->mmo_ti->setPlainText(u"新题\nA. 甲\nB. 乙"_s);
-            editor->cbb1->setCurrentIndex(2);
-            Q_EMIT editor->cbb1->activated(2);
-            editor->chkA->setChecked(true);
-            editor->chkC->setChecked(true);
-            editor->mmojiexi->setPlainText(u"因为"_s);
-            editor->btnsave->click();
-        });
-        watch.start();
-        form.form()->btntianjia->click();
+        withEditor([&] { form.form()->btntianjia->click(); },
+                   [&](TTianjia& shown) {
+                       Ui::TTianjia* editor = shown.form();
+                       editor->mmo_ti->setPlainText(u"新题\nA. 甲\nB. 乙"_s);
+                       editor->cbb1->setCurrentIndex(2);
+                       Q_EMIT editor->cbb1->activated(2);
+                       editor->chkA->setChecked(true);
+                       editor->chkC->setChecked(true);
+                       editor->mmojiexi->setPlainText(u"因为"_s);
+                       editor->btnsave->click();
+                   });
 
         QVERIFY(w.os.errors.isEmpty());
         QCOMPARE(form.questionList()->rowCount(), 4);
@@ -244,21 +240,15 @@ private slots:
         TForm1& form = w.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTimer watch;
-        watch.setInterval(10);
-        connect(&watch, &QTimer::timeout, [&] {
-            if (!Tianjia || !Tianjia->isVisible())
-                return;
-            watch.stop();
-            Ui::TTianjia* editor = Tianjia->form();
-            editor->mmo_ti->setPlainText(u"第一题改"_s);
-            editor->btn1->click();
-            editor->btnNe->click();
-            editor->mmo_ti->setPlainText(u"第二题改"_s);
-            editor->btnsave->click();
-        });
-        watch.start();
-        doubleClickRow(form, 0);
+        withEditor([&] { doubleClickRow(form, 0); },
+                   [&](TTianjia& shown) {
+                       Ui::TTianjia* editor = shown.form();
+                       editor->mmo_ti->setPlainText(u"第一题改"_s);
+                       editor->btn1->click();
+                       editor->btnNe->click();
+                       editor->mmo_ti->setPlainText(u"第二题改"_s);
+                       editor->btnsave->click();
+                   });
 
         QVERIFY(w.os.errors.isEmpty());
         QCOMPARE(storedQuestion(u"b.stk"_s, u"1"_s)[1], u"第一题改"_s);

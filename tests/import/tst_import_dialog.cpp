@@ -4,6 +4,7 @@
 #include "import/TFormDaoru.h"
 #include "tests/import/ImportCases.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/Files.h"
 #include "tests/support/WorkDir.h"
 #include "tests/support/WriteProtection.h"
 #include "ui_TFormDaoru.h"
@@ -18,21 +19,12 @@
 #include <QtEndian>
 
 using namespace Qt::StringLiterals;
+using testfiles::readFile;
+using testfiles::writeFile;
 
 namespace {
 
 const QString done = u"已经完成导入，批量导入不能保证正确性，请谨慎检查！"_s;
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(f.write(content), content.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // What the record file of `questions` questions holds: 44-byte records 0 to questions + 1, zero
 // everywhere but the ID words of records 1 to questions, little-endian.

@@ -1,4 +1,5 @@
 #include "platform/SystemPlatform.h"
+#include "tests/support/Files.h"
 #include "tests/support/WriteProtection.h"
 
 #include <QDir>
@@ -8,19 +9,10 @@
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+using testfiles::readFile;
+using testfiles::writeFile;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(f.write(content), content.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList sorted(QStringList names) {
     names.sort();

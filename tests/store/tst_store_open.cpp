@@ -1,6 +1,7 @@
 #include "store/m_sql.h"
 #include "tests/store/RawBank.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/Files.h"
 #include "tests/support/WorkDir.h"
 
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+using testfiles::readFile;
+using testfiles::writeFile;
 
 namespace {
 
@@ -16,17 +19,6 @@ const QString openError = u"错误代码:30,或者请以管理员身份运行；
 const QString fallbackPath = u"tavrindata/小车.stk"_s;
 // The first question of the shipped fallback bank.
 const QString fallbackFirstQuestion = u"机动车在道路上行驶，遇到前方红灯时应当怎样做？"_s;
-
-QByteArray contentsOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -141,7 +133,7 @@ void TestStoreOpen::badBankFallsBack() {
     } else if (kind == u"bank"_s) {
         dir.makeBank(path, sql);
     }
-    const QByteArray before = contentsOf(path);
+    const QByteArray before = readFile(path);
     m_sql store;
 
     QVERIFY(store.Open(path));
@@ -152,7 +144,7 @@ void TestStoreOpen::badBankFallsBack() {
     QCOMPARE(store.ti_neirong.section(u'\n', 0, 0), fallbackFirstQuestion);
     // Opening looks and never touches: a missing bank is not made, a bad one is left as it was.
     QCOMPARE(QFileInfo::exists(path), kind != u"missing"_s);
-    QCOMPARE(contentsOf(path), before);
+    QCOMPARE(readFile(path), before);
 }
 
 void TestStoreOpen::missingFallbackEndsProcessAfterThreeErrors() {
