@@ -91,31 +91,24 @@ void TForm1::connectListNotifications() {
     // that `selectedId` ends on the row the user went to. The focus moving counts as a change too.
     connect(ui_->lv1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             platform::guarded([this](const QItemSelection& selected, const QItemSelection& deselected) {
-                for (const int row : rowsOf(deselected)) {
-                    lv1Changing(row);
+                for (const int row : rowsOf(deselected))
                     lv1Change(row);
-                }
                 for (const int row : rowsOf(selected)) {
-                    lv1Changing(row);
                     lv1Change(row);
                     lv1SelectItem(row);
                 }
             }));
     connect(ui_->lv1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             platform::guarded([this](const QModelIndex& current, const QModelIndex&) {
-                if (current.isValid()) {
-                    lv1Changing(current.row());
+                if (current.isValid())
                     lv1Change(current.row());
-                }
             }));
     // A rewritten row (an editor's save) is a changed row: its new ID is the one a modify opens.
     connect(list_, &QAbstractItemModel::dataChanged, this,
             platform::guarded(
                 [this](const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>&) {
-                    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
-                        lv1Changing(row);
+                    for (int row = topLeft.row(); row <= bottomRight.row(); ++row)
                         lv1Change(row);
-                    }
                 }));
 }
 
@@ -256,11 +249,6 @@ void TForm1::btnButttikuxinxiClick() {
     if (!FormTikuxinxisezhi)
         FormTikuxinxisezhi = new TFormTikuxinxisezhi(this);
     FormTikuxinxisezhi->ShowBankInfo(tikuSql.get());
-}
-
-void TForm1::lv1Changing(int row) {
-    // Before and after a change the row names the same question.
-    lv1Change(row);
 }
 
 void TForm1::lv1Change(int row) {

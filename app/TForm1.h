@@ -48,9 +48,9 @@ public:
     // "题库信息": the bank information dialog on the open bank.
     void btnButttikuxinxiClick();
 
-    // A row is about to change, or has changed (selection, focus or text): it is the row a modify
-    // opens. A row losing its selection is reported too, before the row gaining it.
-    void lv1Changing(int row);
+    // A row has changed (selection, focus or text): it is the row a modify opens. A row losing its
+    // selection is reported too, before the row gaining it. Qt's views report a change only once it
+    // is made; before and after, the row names the same question, so one handler serves.
     void lv1Change(int row);
     // A row became selected: it is the row that delete and the editor's saves act on.
     void lv1SelectItem(int row);
