@@ -8,6 +8,7 @@
 #include "ui_TForm1.h"
 #include "ui_TTianjia.h"
 
+#include <QMovie>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTextDocument>
@@ -63,6 +64,8 @@ TTianjia::TTianjia(TForm1* owner)
     connect(ui_->chkjiantieban, &QCheckBox::toggled, this,
             platform::guarded([this] { chkjiantiebanClick(); }));
     connect(tmr1_, &QTimer::timeout, this, platform::guarded([this] { tmr1Timer(); }));
+    connect(ui_->Button3, &QPushButton::clicked, this, platform::guarded([this] { edtTupian_EditClick(); }));
+    connectHtmlPanel();
 
     // One hidden editor is made at start-up and never shown: nothing here may reach the store.
     platform::runGuarded([this] { FormCreate(); });
@@ -87,10 +90,6 @@ void TTianjia::FormClose() {
     mainForm->acceptClipText = true;
     mainForm->editorLeft = x();
     mainForm->editorTop = y();
-}
-
-void TTianjia::FormResize() {
-    // Panel1 keeps its designed size until it holds the browser.
 }
 
 void TTianjia::LoadTi() {
@@ -203,15 +202,6 @@ void TTianjia::SaveTi() {
         mainForm->AddTi(daanLeiXing, text, code, picture, explanation);
     else
         mainForm->UpdateTi(benTiID, daanLeiXing, text, code, picture, explanation);
-}
-
-void TTianjia::ShowPicture() {
-    if (imgName.isEmpty()) {
-        ui_->Image1->hide();
-        return;
-    }
-    ui_->Image1->setText(imgName);
-    ui_->Image1->show();
 }
 
 void TTianjia::btn1Click() {

@@ -9,8 +9,10 @@ namespace Ui {
 class TTianjia;
 }
 class TForm1;
+class QMovie;
 class QPlainTextEdit;
 class QTimer;
+class QWebEngineView;
 class m_sql;
 
 // The question editor: one question of the open bank written or changed, shown modally by the main
@@ -38,7 +40,6 @@ public:
     void LoadTi();
     void LoadDaan();
     void SaveTi();
-    void ShowPicture();
 
     void cbb1Change();
     void btn1Click();
@@ -47,6 +48,30 @@ public:
     void btnUpClick();
     void btnNeClick();
     void chkjiantiebanClick();
+
+    // Pictures and pasted text (TTianjiaPicture.cpp).
+    // "浏览……": a picture chosen in the file dialog is copied into the bank's folder and shown.
+    void edtTupian_EditClick();
+    // Files dropped on the window, in the drop's order: each copied, shown and saved.
+    void WMDropFiles(const QStringList& paths);
+    // Shows the picture named by `imgName` from the bank's folder, or hides the display.
+    void ShowPicture();
+    // Brings the window to the front without taking the focus.
+    void RaiseToTop();
+    // Copied text becomes the text a new question loads with.
+    void TakeClipboardText(const QString& text);
+
+    // The HTML panel (TTianjiaHtml.cpp).
+    // "插入HTML元素": shows the panel and loads the helper page afresh.
+    void BitBtn1Click();
+    // "确定": asks the page for its fragment.
+    void Button1Click();
+    // The browser's progress: reads the fragment when one has been asked for.
+    void WebBrowser1ProgressChange();
+    // "取消": hides the panel.
+    void Button2Click();
+    // The panel's embedded browser; null until the panel has first been opened.
+    QWebEngineView* WebBrowser1() const;
 
     Ui::TTianjia* form() const { return ui_.get(); }
 
@@ -59,14 +84,28 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Wires "插入HTML元素", "确定" and "取消" (TTianjiaHtml.cpp).
+    void connectHtmlPanel();
+
     m_sql& store() const;
     // "上一条" and "下一条": the question whose ID is `delta` away from this one's.
     void stepId(int delta);
 
     std::unique_ptr<Ui::TTianjia> ui_;
     QTimer* tmr1_;
+
+    // The picture display's animation, while a GIF is shown.
+    std::unique_ptr<QMovie> animation_;
+
+    // --- HTML panel state (TTianjiaHtml.cpp) ---
+    QWebEngineView* webBrowser_ = nullptr;
+    // --- end of HTML panel state ---
 };
 
 // The editor the main window created last; null once it is gone.

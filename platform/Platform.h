@@ -5,15 +5,18 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
+class QMovie;
+class QObject;
 class QWidget;
 
 namespace platform {
 
 // Every interface to the operating system that the program's windows and its store use goes through
 // this one class: message boxes, ending the process, the tick counter, the file system, the open-file
-// dialog, picture loading, window raising and the general error report. The running program uses
+// dialog, picture loading and writing, window raising, the clipboard and the general error report. The running program uses
 // `SystemPlatform`; a test installs a double for its lifetime with `ScopedPlatform`.
 class Platform {
 public:
@@ -46,15 +49,39 @@ public:
     // write-protected, a directory stands there, or the disk is full.
     virtual bool writeFileAtomically(const QString& path, const QByteArray& bytes) = 0;
 
+    // The folder of the program's own executable. The picture display and the helper page are found
+    // there; everything else is taken against the working directory.
+    virtual QString programDirectory() = 0;
+
     // The modal open-file dialog; `filter` is in Qt's form ("Pictures (*.jpg *.png)"). Empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;
 
-    // Loads a picture (JPEG, PNG, GIF, BMP or ICO), its format chosen by the file's extension without
-    // regard to letter case. A null image when the file cannot be read as that format, has another
-    // extension, or claims more than 100 million pixels.
+    // Loads a picture (JPEG, PNG, GIF, BMP, ICO, EMF or WMF), its format chosen by the file's
+    // extension without regard to letter case. A null image when the file cannot be read as that
+    // format, has another extension, or claims more than 100 million pixels.
     virtual QImage loadPicture(const QString& path) = 0;
+    // As loadPicture, but only the top-left `corner` of the picture (less where the picture is
+    // smaller): a display that shows a picture unscaled from its corner needs no more, and most
+    // formats can stop decoding there.
+    virtual QImage loadPictureCorner(const QString& path, const QSize& corner) = 0;
+    // The picture at `path` as an animation, when its extension says GIF and it can be read as one;
+    // null otherwise.
+    virtual std::unique_ptr<QMovie> loadAnimation(const QString& path) = 0;
+    // Writes `image` as a BMP file at its own size, creating or replacing the file. False when it
+    // cannot be written (a missing folder, say).
+    virtual bool writeBitmapFile(const QString& path, const QImage& image) = 0;
 
-    // Brings `window` to the front without giving it the keyboard focus.
+    // Calls `onChange` on the GUI thread each time another program changes the system clipboard,
+    // for as long as `receiver` lives. Changes this program makes itself are not reported.
+    virtual void watchClipboard(QObject* receiver, std::function<void()> onChange) = 0;
+    // What the clipboard offers now: a picture, text, and their contents (null or empty when it
+    // offers none).
+    virtual bool clipboardHasImage() = 0;
+    virtual bool clipboardHasText() = 0;
+    virtual QImage clipboardImage() = 0;
+    virtual QString clipboardText() = 0;
+
+    // Brings `window` to the front without giving it the keyboard focus. A hidden window stays hidden.
     virtual void raiseWithoutActivating(QWidget* window) = 0;
 
     // The general error report: an error that an event handler did not catch, shown with its text.

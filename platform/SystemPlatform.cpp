@@ -1,12 +1,14 @@
 #include "platform/SystemPlatform.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMessageBox>
+#include <QMovie>
 #include <QPointer>
 #include <QSaveFile>
 #include <QWidget>
@@ -57,6 +59,36 @@ QByteArray pictureFormat(const QString& path) {
     if (suffix == "png"_L1 || suffix == "gif"_L1 || suffix == "bmp"_L1 || suffix == "ico"_L1)
         return suffix.toLatin1();
     return {};
+}
+
+bool withinPixelLimit(const QSize& size) {
+    return !size.isValid() || qint64(size.width()) * size.height() <= maxPicturePixels;
+}
+
+// Reads the picture at `path`, its format chosen by extension; only its top-left `corner` when that
+// is given. The size in the header is checked before a pixel is decoded.
+QImage readPicture(const QString& path, const QSize& corner) {
+    const QByteArray format = pictureFormat(path);
+    if (format.isEmpty())
+        return {};
+    QImageReader reader(path, format);
+    // The extension decides: a file that is not what its name says is not shown.
+    reader.setAutoDetectImageFormat(false);
+    reader.setAllocationLimit(pictureAllocationLimitMb);
+    const QSize size = reader.size();
+    if (!withinPixelLimit(size))
+        return {};
+    if (corner.isEmpty())
+        return reader.read();
+    const QRect visible = QRect(QPoint(0, 0), corner).intersected(QRect(QPoint(0, 0), size));
+    // Readers that can clip stop decoding below the visible part; the others decode it all.
+    const bool clips = size.isValid() && reader.supportsOption(QImageIOHandler::ClipRect);
+    if (clips)
+        reader.setClipRect(visible);
+    const QImage image = reader.read();
+    if (clips || image.isNull())
+        return image;
+    return image.copy(QRect(QPoint(0, 0), corner).intersected(image.rect()));
 }
 
 } // namespace
@@ -148,26 +180,50 @@ bool SystemPlatform::writeFileAtomically(const QString& path, const QByteArray& 
     return file.commit();
 }
 
+QString SystemPlatform::programDirectory() {
+    return QCoreApplication::applicationDirPath();
+}
+
 QString SystemPlatform::openFileName(QWidget* parent, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
 }
 
 QImage SystemPlatform::loadPicture(const QString& path) {
-    const QByteArray format = pictureFormat(path);
-    if (format.isEmpty())
+    return readPicture(path, QSize());
+}
+
+QImage SystemPlatform::loadPictureCorner(const QString& path, const QSize& corner) {
+    if (corner.isEmpty())
         return {};
-    QImageReader reader(path, format);
-    // The extension decides: a file that is not what its name says is not shown.
-    reader.setAutoDetectImageFormat(false);
-    reader.setAllocationLimit(pictureAllocationLimitMb);
-    const QSize size = reader.size();
-    if (size.isValid() && qint64(size.width()) * size.height() > maxPicturePixels)
-        return {};
-    return reader.read();
+    return readPicture(path, corner);
+}
+
+std::unique_ptr<QMovie> SystemPlatform::loadAnimation(const QString& path) {
+    if (pictureFormat(path) != "gif")
+        return nullptr;
+    auto movie = std::make_unique<QMovie>(path, QByteArray("gif"));
+    // The same checks as a still picture: a frame claiming too many pixels is never decoded.
+    QImageReader probe(path, "gif");
+    probe.setAutoDetectImageFormat(false);
+    if (!movie->isValid() || !withinPixelLimit(probe.size()))
+        return nullptr;
+    return movie;
+}
+
+bool SystemPlatform::writeBitmapFile(const QString& path, const QImage& image) {
+    if (image.isNull())
+        return false;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "BMP"))
+        return false;
+    return writeFileAtomically(path, bytes);
 }
 
 void SystemPlatform::raiseWithoutActivating(QWidget* window) {
-    if (!window)
+    // Raising shows nothing new: a window not yet shown (an editor being prepared) stays as it is.
+    if (!window || !window->isVisible())
         return;
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->show();

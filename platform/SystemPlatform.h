@@ -16,8 +16,18 @@ public:
     bool copyFileNoOverwrite(const QString& from, const QString& to) override;
     std::unique_ptr<QIODevice> openForReading(const QString& path) override;
     bool writeFileAtomically(const QString& path, const QByteArray& bytes) override;
+    QString programDirectory() override;
     QString openFileName(QWidget* parent, const QString& filter) override;
     QImage loadPicture(const QString& path) override;
+    QImage loadPictureCorner(const QString& path, const QSize& corner) override;
+    std::unique_ptr<QMovie> loadAnimation(const QString& path) override;
+    bool writeBitmapFile(const QString& path, const QImage& image) override;
+    // The clipboard, in SystemClipboard.cpp.
+    void watchClipboard(QObject* receiver, std::function<void()> onChange) override;
+    bool clipboardHasImage() override;
+    bool clipboardHasText() override;
+    QImage clipboardImage() override;
+    QString clipboardText() override;
     void raiseWithoutActivating(QWidget* window) override;
     void reportError(const QString& text) override;
 };

@@ -12,25 +12,28 @@ class TestRaiseWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void showsWithoutTakingActivation();
+    void raisesWithoutTakingActivation();
+    void hiddenWindowStaysHidden();
     void nullWindowIsIgnored();
 
 private:
     platform::SystemPlatform system_;
 };
 
-void TestRaiseWindow::showsWithoutTakingActivation() {
+void TestRaiseWindow::raisesWithoutTakingActivation() {
+    QWidget raised;
+    raised.setWindowTitle(u"raised"_s);
+    raised.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&raised));
+
     QWidget working;
     working.setWindowTitle(u"working"_s);
     working.show();
     working.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&working));
 
-    QWidget raised;
-    raised.setWindowTitle(u"raised"_s);
     system_.raiseWithoutActivating(&raised);
 
-    QVERIFY(QTest::qWaitForWindowExposed(&raised));
     QVERIFY(raised.isVisible());
     QVERIFY(raised.testAttribute(Qt::WA_ShowWithoutActivating));
     if (QGuiApplication::platformName() == "offscreen"_L1)
@@ -39,6 +42,13 @@ void TestRaiseWindow::showsWithoutTakingActivation() {
     QTest::qWait(100);
     QCOMPARE(QApplication::activeWindow(), &working);
     QVERIFY(!raised.isActiveWindow());
+}
+
+void TestRaiseWindow::hiddenWindowStaysHidden() {
+    // The clipboard watcher raises an editor it has prepared before showing it modally.
+    QWidget prepared;
+    system_.raiseWithoutActivating(&prepared);
+    QVERIFY(!prepared.isVisible());
 }
 
 void TestRaiseWindow::nullWindowIsIgnored() {

@@ -3,6 +3,7 @@
 #include "platform/Error.h"
 #include "platform/SystemPlatform.h"
 
+#include <QDir>
 #include <QImage>
 #include <QStringList>
 #include <functional>
@@ -22,6 +23,20 @@ public:
     QList<QWidget*> raised;      // windows raised without activation
     // Runs when a message box would show, with its text (for example to close a window meanwhile).
     std::function<void(const QString&)> onMessage;
+    // The program's own folder; the working directory when empty.
+    QString programDir;
+
+    // The clipboard: what it offers, and the watcher's callback. `changeClipboard` is another
+    // program's copy.
+    QImage clipboardPicture;
+    std::optional<QString> clipboardString;
+    std::function<void()> clipboardWatcher;
+    void changeClipboard(const QImage& picture, std::optional<QString> text) {
+        clipboardPicture = picture;
+        clipboardString = std::move(text);
+        if (clipboardWatcher)
+            clipboardWatcher();
+    }
 
     void showMessage(const QString& text) override {
         messages << text;
@@ -38,7 +53,15 @@ public:
         fileFilters << filter;
         return nextFileNames.isEmpty() ? QString() : nextFileNames.takeFirst();
     }
+    QString programDirectory() override { return programDir.isEmpty() ? QDir::currentPath() : programDir; }
     void raiseWithoutActivating(QWidget* window) override { raised << window; }
+    void watchClipboard(QObject*, std::function<void()> onChange) override {
+        clipboardWatcher = std::move(onChange);
+    }
+    bool clipboardHasImage() override { return !clipboardPicture.isNull(); }
+    bool clipboardHasText() override { return clipboardString.has_value(); }
+    QImage clipboardImage() override { return clipboardPicture; }
+    QString clipboardText() override { return clipboardString.value_or(QString()); }
     void reportError(const QString& text) override { errors << text; }
 };
 

@@ -1,0 +1,139 @@
+// The editor's picture: chosen in the file dialog, dropped onto the window or saved from the
+// clipboard by the main window, copied into the bank's folder and shown; and copied text taken as a
+// new question's text.
+#include "editor/TTianjia.h"
+
+#include "platform/Error.h"
+#include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "store/m_sql.h"
+#include "ui_TTianjia.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMovie>
+#include <QPixmap>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Upper-case extensions are offered too: names are compared with their case on this system.
+const QString pictureFilter =
+    u"图片文件(*.jpg,*.bmp,*.png) (*.jpg *.bmp *.png *.gif *.JPG *.BMP *.PNG *.GIF)"_s;
+// The longest dropped path taken; a longer one is cut, and its copy and display then fail.
+constexpr qsizetype maxDroppedPathLength = 254;
+
+// The name a copied picture gets in the bank's folder: the tick count, then the source's own name.
+QString tickName(const QString& sourcePath) {
+    return QString::number(platform::current().tickCount()) + QFileInfo(sourcePath).fileName();
+}
+
+// The local files a drag carries, in its order; a drag of anything else carries none.
+QStringList localFiles(const QMimeData* data) {
+    QStringList paths;
+    if (!data)
+        return paths;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    return paths;
+}
+
+} // namespace
+
+void TTianjia::edtTupian_EditClick() {
+    platform::Platform& os = platform::current();
+    const QString chosen = os.openFileName(this, pictureFilter);
+    if (chosen.isEmpty())
+        return;
+    const QString name = tickName(chosen);
+    const QString destination = store().GetMulu() + u'/' + name;
+    imgName = name;
+    ui_->edtTupian_Edit->setText(name);
+    // A copy that fails is not reported: the display then shows what it finds under the name.
+    os.copyFileNoOverwrite(chosen, destination);
+    ShowPicture();
+}
+
+void TTianjia::WMDropFiles(const QStringList& paths) {
+    platform::Platform& os = platform::current();
+    for (const QString& dropped : paths) {
+        const QString path = dropped.left(maxDroppedPathLength);
+        const QString name = tickName(path);
+        os.copyFileNoOverwrite(path, store().GetMulu() + u'/' + name);
+        imgName = name;
+        ShowPicture();
+        btn1Click();
+    }
+}
+
+void TTianjia::ShowPicture() {
+    ui_->Image1->clear();
+    animation_.reset();
+    if (imgName.isEmpty()) {
+        ui_->Image1->hide();
+        return;
+    }
+    try {
+        platform::Platform& os = platform::current();
+        const QString path = os.programDirectory() + u'/' + store().GetMulu() + u'/' + imgName;
+        ui_->Image1->show();
+        // The display shows the picture unscaled from its top-left corner: no more is decoded.
+        const QImage picture = os.loadPictureCorner(path, ui_->Image1->size());
+        if (picture.isNull())
+            throw platform::Error(u"error404"_s);
+        ui_->Image1->setPixmap(QPixmap::fromImage(picture));
+        ui_->edtTupian_Edit->setText(imgName);
+        // Only these two spellings animate; "Gif" shows the first frame.
+        if (imgName.endsWith("gif"_L1) || imgName.endsWith("GIF"_L1)) {
+            animation_ = os.loadAnimation(path);
+            if (!animation_)
+                throw platform::Error(u"error404"_s);
+            ui_->Image1->setMovie(animation_.get());
+            animation_->start();
+        }
+        RaiseToTop();
+    } catch (const platform::ProcessExitRequested&) {
+        throw;
+    } catch (...) {
+        ui_->Image1->clear();
+        animation_.reset();
+        ui_->Image1->hide();
+        platform::current().showMessage(u"error404"_s);
+    }
+}
+
+void TTianjia::RaiseToTop() {
+    platform::current().raiseWithoutActivating(this);
+}
+
+void TTianjia::TakeClipboardText(const QString& text) {
+    // The editor's controls are left alone: LoadTi puts this text into the question when the editor
+    // loads as a new question.
+    store().ti_neirong = text;
+    RaiseToTop();
+}
+
+void TTianjia::dragEnterEvent(QDragEnterEvent* event) {
+    if (localFiles(event->mimeData()).isEmpty())
+        return QDialog::dragEnterEvent(event);
+    event->acceptProposedAction();
+}
+
+void TTianjia::dragMoveEvent(QDragMoveEvent* event) {
+    if (localFiles(event->mimeData()).isEmpty())
+        return QDialog::dragMoveEvent(event);
+    event->acceptProposedAction();
+}
+
+void TTianjia::dropEvent(QDropEvent* event) {
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty())
+        return QDialog::dropEvent(event);
+    event->acceptProposedAction();
+    platform::runGuarded([&] { WMDropFiles(paths); });
+}
