@@ -47,7 +47,7 @@ TTianjia::TTianjia(TForm1* owner)
     : QDialog(owner), mainForm(owner), ui_(std::make_unique<Ui::TTianjia>()), tmr1_(new QTimer(this)) {
     ui_->setupUi(this);
     move(designedPosition);
-    setAcceptDrops(true);
+    acceptFileDrops();
     // Enter in the picture name must not press a button: a dialog's buttons default to doing so.
     for (QPushButton* button : findChildren<QPushButton*>())
         button->setAutoDefault(false);

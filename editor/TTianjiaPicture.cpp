@@ -2,7 +2,6 @@
 // clipboard by the main window, copied into the bank's folder and shown; and copied text taken as a
 // new question's text.
 #include "editor/TTianjia.h"
-
 #include "platform/Error.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
@@ -12,9 +11,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QMovie>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -118,22 +119,56 @@ void TTianjia::TakeClipboardText(const QString& text) {
     RaiseToTop();
 }
 
+void TTianjia::acceptFileDrops() {
+    setAcceptDrops(true);
+    // The text boxes take drops of their own (text, and links as text); a file is the window's.
+    for (QWidget* box :
+         {static_cast<QWidget*>(ui_->mmo_ti->viewport()), static_cast<QWidget*>(ui_->mmojiexi->viewport()),
+          static_cast<QWidget*>(ui_->edtTupian_Edit)})
+        box->installEventFilter(this);
+}
+
+bool TTianjia::takeFileDrag(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (localFiles(drag->mimeData()).isEmpty())
+            return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList paths = localFiles(drop->mimeData());
+        if (paths.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        platform::runGuarded([&] { WMDropFiles(paths); });
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 void TTianjia::dragEnterEvent(QDragEnterEvent* event) {
-    if (localFiles(event->mimeData()).isEmpty())
-        return QDialog::dragEnterEvent(event);
-    event->acceptProposedAction();
+    if (!takeFileDrag(event))
+        QDialog::dragEnterEvent(event);
 }
 
 void TTianjia::dragMoveEvent(QDragMoveEvent* event) {
-    if (localFiles(event->mimeData()).isEmpty())
-        return QDialog::dragMoveEvent(event);
-    event->acceptProposedAction();
+    if (!takeFileDrag(event))
+        QDialog::dragMoveEvent(event);
 }
 
 void TTianjia::dropEvent(QDropEvent* event) {
-    const QStringList paths = localFiles(event->mimeData());
-    if (paths.isEmpty())
-        return QDialog::dropEvent(event);
-    event->acceptProposedAction();
-    platform::runGuarded([&] { WMDropFiles(paths); });
+    if (!takeFileDrag(event))
+        QDialog::dropEvent(event);
+}
+
+bool TTianjia::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != this && takeFileDrag(event))
+        return true;
+    return QDialog::eventFilter(watched, event);
 }

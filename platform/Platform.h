@@ -3,12 +3,12 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QImage>
+#include <QMovie>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
-class QMovie;
 class QObject;
 class QWidget;
 
@@ -16,8 +16,8 @@ namespace platform {
 
 // Every interface to the operating system that the program's windows and its store use goes through
 // this one class: message boxes, ending the process, the tick counter, the file system, the open-file
-// dialog, picture loading and writing, window raising, the clipboard and the general error report. The running program uses
-// `SystemPlatform`; a test installs a double for its lifetime with `ScopedPlatform`.
+// dialog, picture loading and writing, window raising, the clipboard and the general error report. The
+// running program uses `SystemPlatform`; a test installs a double for its lifetime with `ScopedPlatform`.
 class Platform {
 public:
     virtual ~Platform() = default;

@@ -202,10 +202,12 @@ std::unique_ptr<QMovie> SystemPlatform::loadAnimation(const QString& path) {
     if (pictureFormat(path) != "gif")
         return nullptr;
     auto movie = std::make_unique<QMovie>(path, QByteArray("gif"));
-    // The same checks as a still picture: a frame claiming too many pixels is never decoded.
+    // The same checks as a still picture: a file without a readable screen size, or one claiming too
+    // many pixels, is never decoded.
     QImageReader probe(path, "gif");
     probe.setAutoDetectImageFormat(false);
-    if (!movie->isValid() || !withinPixelLimit(probe.size()))
+    const QSize size = probe.size();
+    if (!movie->isValid() || !size.isValid() || !withinPixelLimit(size))
         return nullptr;
     return movie;
 }

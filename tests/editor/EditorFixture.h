@@ -7,7 +7,11 @@
 #include "ui_TTianjia.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
 #include <QRadioButton>
+#include <QTest>
 #include <memory>
 
 namespace fixture {
@@ -23,6 +27,15 @@ inline std::unique_ptr<TTianjia> openEditor(TForm1& form, const QString& id = {}
     }
     editor->show();
     return editor;
+}
+
+// A picture of `size` in one `colour` written at `path` (its folder made), its format chosen by the
+// extension of the path; that is how the editor finds it too.
+inline void placePicture(const QString& path, QSize size = {40, 30}, QColor colour = Qt::red) {
+    QDir().mkpath(QFileInfo(path).path());
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(colour);
+    QVERIFY2(picture.save(path), qPrintable(path));
 }
 
 // The selected radio button among rb1 to rb4 ("rb3"); empty when none is.

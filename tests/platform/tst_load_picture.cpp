@@ -107,6 +107,12 @@ private slots:
 
     void loadsByExtension_data();
     void loadsByExtension();
+    void cornerIsTheTopLeftOfThePicture_data();
+    void cornerIsTheTopLeftOfThePicture();
+    void cornerKeepsTheChecks();
+    void animationOnlyForGifs();
+    void bitmapFileRoundTrips();
+    void bitmapFileThatCannotBeWritten();
 
 private:
     QTemporaryDir dir_;
@@ -171,6 +177,118 @@ void TestLoadPicture::loadsByExtension() {
     QCOMPARE(image.size(), size);
     if (exactColour)
         QCOMPARE(image.pixel(0, 0), paint);
+}
+
+namespace {
+
+// A picture whose top-left 337 x 180 pixels are `paint` and the rest blue: a corner taken from
+// anywhere else, or scaled, shows blue.
+QImage markedCorner(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    for (int y = 0; y < qMin(height, 180); ++y)
+        for (int x = 0; x < qMin(width, 337); ++x)
+            image.setPixel(x, y, paint);
+    return image;
+}
+
+bool nearPaint(QRgb pixel) {
+    return qAbs(qRed(pixel) - qRed(paint)) < 24 && qAbs(qGreen(pixel) - qGreen(paint)) < 24 &&
+           qAbs(qBlue(pixel) - qBlue(paint)) < 24;
+}
+
+} // namespace
+
+void TestLoadPicture::cornerIsTheTopLeftOfThePicture_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QSize>("expected");
+
+    const QImage large = markedCorner(1200, 900);
+    QTest::newRow("jpeg, clipped while decoding")
+        << u"big.jpg"_s << encoded(large, "jpeg") << QSize(337, 180);
+    QTest::newRow("png") << u"big.png"_s << encoded(large, "png") << QSize(337, 180);
+    QTest::newRow("bmp") << u"big.bmp"_s << encoded(large, "bmp") << QSize(337, 180);
+    QTest::newRow("smaller than the corner")
+        << u"small.png"_s << encoded(markedCorner(40, 30), "png") << QSize(40, 30);
+    QTest::newRow("wider, not as high")
+        << u"wide.jpg"_s << encoded(markedCorner(2000, 100), "jpeg") << QSize(337, 100);
+}
+
+void TestLoadPicture::cornerIsTheTopLeftOfThePicture() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QSize, expected);
+    const QString path = dir_.filePath(name);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+
+    const QImage corner = system_.loadPictureCorner(path, QSize(337, 180));
+
+    QCOMPARE(corner.size(), expected);
+    // JPEG blurs the edge to the blue part by a few pixels: the inside and the far corner decide.
+    for (const QPoint at : {QPoint(0, 0), QPoint(expected.width() / 2, expected.height() / 2),
+                            QPoint(expected.width() - 4, expected.height() - 4)})
+        QVERIFY2(nearPaint(corner.pixel(at)), qPrintable(u"at %1,%2"_s.arg(at.x()).arg(at.y())));
+}
+
+void TestLoadPicture::cornerKeepsTheChecks() {
+    const QString huge = dir_.filePath(u"huge-corner.png"_s);
+    QFile f(huge);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(monoPng(10000, 10001, 1));
+    f.close();
+    QVERIFY(system_.loadPictureCorner(huge, QSize(337, 180)).isNull());
+
+    const QString text = dir_.filePath(u"text-corner.jpg"_s);
+    QFile t(text);
+    QVERIFY(t.open(QIODevice::WriteOnly));
+    t.write("hello");
+    t.close();
+    QVERIFY(system_.loadPictureCorner(text, QSize(337, 180)).isNull());
+    QVERIFY(system_.loadPictureCorner(dir_.filePath(u"missing.png"_s), QSize(337, 180)).isNull());
+}
+
+void TestLoadPicture::animationOnlyForGifs() {
+    const QString gif = dir_.filePath(u"anim-only.Gif"_s);
+    QFile f(gif);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(onePixelGif());
+    f.close();
+    QVERIFY(system_.loadAnimation(gif) != nullptr);
+
+    const QString png = dir_.filePath(u"still.png"_s);
+    QVERIFY(solid(3, 3).save(png));
+    QVERIFY(system_.loadAnimation(png) == nullptr);
+
+    const QString fake = dir_.filePath(u"fake.gif"_s);
+    QFile g(fake);
+    QVERIFY(g.open(QIODevice::WriteOnly));
+    g.write("GIF89a but nothing else");
+    g.close();
+    QVERIFY(system_.loadAnimation(fake) == nullptr);
+}
+
+void TestLoadPicture::bitmapFileRoundTrips() {
+    const QString path = dir_.filePath(u"copied.bmp"_s);
+    QVERIFY(system_.writeBitmapFile(path, solid(1, 1)));
+    // Written again under the same name: the second picture replaces the first.
+    const QImage picture = noise(31, 17);
+    QVERIFY(system_.writeBitmapFile(path, picture));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.read(2), QByteArray("BM"));
+    const QImage back(path, "bmp");
+    QCOMPARE(back.size(), picture.size());
+    QCOMPARE(back.convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
+}
+
+void TestLoadPicture::bitmapFileThatCannotBeWritten() {
+    QVERIFY(!system_.writeBitmapFile(dir_.filePath(u"no-such-folder/x.bmp"_s), solid(2, 2)));
+    QVERIFY(!system_.writeBitmapFile(dir_.filePath(u"null.bmp"_s), QImage()));
+    QVERIFY(!QFile::exists(dir_.filePath(u"null.bmp"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestLoadPicture)
