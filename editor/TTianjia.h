@@ -88,10 +88,16 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // Files dragged over the text boxes are the window's drop too, not text for the box.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Wires "插入HTML元素", "确定" and "取消" (TTianjiaHtml.cpp).
     void connectHtmlPanel();
+    // Lets files dropped anywhere on the window reach WMDropFiles (TTianjiaPicture.cpp).
+    void acceptFileDrops();
+    // Takes a drag that carries local files; false for any other drag.
+    bool takeFileDrag(QEvent* event);
 
     m_sql& store() const;
     // "上一条" and "下一条": the question whose ID is `delta` away from this one's.
@@ -105,6 +111,8 @@ private:
 
     // --- HTML panel state (TTianjiaHtml.cpp) ---
     QWebEngineView* webBrowser_ = nullptr;
+    // The panel's browser, holding webBrowser_; made at the panel's first opening.
+    class HtmlBrowser* htmlBrowser_ = nullptr;
     // --- end of HTML panel state ---
 };
 
