@@ -1,5 +1,7 @@
 #include "platform/SystemPlatform.h"
 
+#include "platform/PngCorner.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QDirIterator>
@@ -80,6 +82,11 @@ QImage readPicture(const QString& path, const QSize& corner) {
         return {};
     if (corner.isEmpty())
         return reader.read();
+    if (format == "png") {
+        // Qt's PNG reader cannot clip: it would inflate every row below the corner too.
+        if (const std::optional<QImage> rows = readPngCorner(path, corner, maxPicturePixels))
+            return *rows;
+    }
     const QRect visible = QRect(QPoint(0, 0), corner).intersected(QRect(QPoint(0, 0), size));
     // Readers that can clip stop decoding below the visible part; the others decode it all.
     const bool clips = size.isValid() && reader.supportsOption(QImageIOHandler::ClipRect);
