@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QBrush>
+#include <QPen>
+#include <QString>
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace metafile {
+
+// A logical font as the metafile describes it; sizes are in logical units and turned into pixels
+// only when text is drawn, under the transform of that moment.
+struct LogicalFont {
+    QString face;
+    double height = 12; // character height, the internal leading excluded
+    int weight = 400;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    quint8 charset = 0;
+    double escapementDegrees = 0; // counter-clockwise, as the file has it
+};
+
+// Palettes and regions take a slot in the table like any object but are not drawn with.
+struct OtherObject {};
+
+using GdiObject = std::variant<OtherObject, QPen, QBrush, LogicalFont>;
+
+// The metafile's object table. EMF files name the slot of each new object; WMF files take the lowest
+// free one, so both kinds of insertion exist. The table never grows past `limits::maxObjects`.
+class ObjectTable {
+public:
+    explicit ObjectTable(quint32 capacity);
+
+    // False when `index` is outside the table.
+    bool put(quint32 index, GdiObject object);
+    // The slot taken, or nothing when the table is full.
+    std::optional<quint32> putLowest(GdiObject object);
+    // Null when the slot is empty or outside the table.
+    const GdiObject* get(quint32 index) const;
+    void remove(quint32 index);
+
+private:
+    quint32 capacity_;
+    std::vector<std::optional<GdiObject>> slots_;
+};
+
+// GDI's stock objects, which EMF files select with the high bit of the index set.
+std::optional<GdiObject> stockObject(quint32 index);
+
+// A pen from GDI's pen style bits (style, end cap, join), its width in logical units and its colour.
+QPen makePen(quint32 style, double width, const QColor& colour);
+// A brush from a LOGBRUSH's style, colour and hatch. Pattern brushes come through `brushFromImage`.
+QBrush makeBrush(quint32 style, const QColor& colour, quint32 hatch);
+// A COLORREF (0x00BBGGRR).
+QColor colorRef(quint32 value);
+
+} // namespace metafile

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QImage>
+#include <QSize>
+#include <optional>
+
+// Enhanced (EMF) and Windows (WMF) metafile pictures, which Qt does not read: parsed with libuemf's
+// definitions and checks, drawn by this library's own GDI player through QPainter.
+namespace metafile {
+
+enum class Kind { Emf, Wmf };
+
+// The picture's natural size in pixels from the header alone (nothing drawn); nullopt when the
+// bytes are not a well-formed header of that kind.
+std::optional<QSize> pictureSize(QByteArrayView bytes, Kind kind);
+
+// Renders the picture at its natural size, or only its top-left `corner` when given (the image is
+// then corner ∩ natural size; records are still parsed but drawing is clipped so that it is fast).
+// A null QImage for malformed input, a size over `maxPixels`, or anything unsafe. The background is
+// white, as on a page. Text is drawn only while a QGuiApplication exists.
+QImage render(QByteArrayView bytes, Kind kind, QSize corner = {}, qint64 maxPixels = 100'000'000);
+
+} // namespace metafile
