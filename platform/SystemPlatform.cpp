@@ -1,6 +1,7 @@
 #include "platform/SystemPlatform.h"
 
 #include "platform/PngCorner.h"
+#include "platform/metafile/MetafileImage.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -58,7 +59,8 @@ QByteArray pictureFormat(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == "jpg"_L1 || suffix == "jpeg"_L1)
         return "jpeg";
-    if (suffix == "png"_L1 || suffix == "gif"_L1 || suffix == "bmp"_L1 || suffix == "ico"_L1)
+    if (suffix == "png"_L1 || suffix == "gif"_L1 || suffix == "bmp"_L1 || suffix == "ico"_L1 ||
+        suffix == "emf"_L1 || suffix == "wmf"_L1)
         return suffix.toLatin1();
     return {};
 }
@@ -67,12 +69,29 @@ bool withinPixelLimit(const QSize& size) {
     return !size.isValid() || qint64(size.width()) * size.height() <= maxPicturePixels;
 }
 
+// A metafile larger than this is not read: its records would take minutes to play, and its bytes
+// are held in memory while they do.
+constexpr qint64 maxMetafileBytes = 256 * 1024 * 1024;
+
+// Plays the metafile at `path` into a picture; only its top-left `corner` when that is given.
+QImage readMetafile(const QString& path, metafile::Kind kind, const QSize& corner) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > maxMetafileBytes)
+        return {};
+    // Mapped rather than read: a large metafile's bytes are not copied before they are played.
+    if (const uchar* mapped = file.map(0, file.size()))
+        return metafile::render(QByteArrayView(mapped, file.size()), kind, corner, maxPicturePixels);
+    return metafile::render(file.readAll(), kind, corner, maxPicturePixels);
+}
+
 // Reads the picture at `path`, its format chosen by extension; only its top-left `corner` when that
 // is given. The size in the header is checked before a pixel is decoded.
 QImage readPicture(const QString& path, const QSize& corner) {
     const QByteArray format = pictureFormat(path);
     if (format.isEmpty())
         return {};
+    if (format == "emf" || format == "wmf")
+        return readMetafile(path, format == "emf" ? metafile::Kind::Emf : metafile::Kind::Wmf, corner);
     QImageReader reader(path, format);
     // The extension decides: a file that is not what its name says is not shown.
     reader.setAutoDetectImageFormat(false);

@@ -1,4 +1,5 @@
 #include "platform/SystemPlatform.h"
+#include "tests/support/MetafileWriter.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -134,6 +135,16 @@ void TestLoadPicture::loadsByExtension_data() {
     QTest::newRow("bmp") << u"scan.BMP"_s << encoded(picture, "bmp") << five << true;
     QTest::newRow("ico") << u"logo.ICO"_s << encoded(picture, "ico") << five << true;
     QTest::newRow("gif") << u"anim.GIF"_s << onePixelGif() << QSize(1, 1) << true;
+    EmfWriter emf(5, 3);
+    emf.pen(U_PS_NULL, 0, paint).brush(paint).rectangle(-1, -1, 6, 4);
+    const QByteArray emfBytes = emf.finish();
+    QTest::newRow("emf") << u"drawing.EMF"_s << emfBytes << five << true;
+    WmfWriter wmf(5, 3);
+    wmf.pen(U_PS_NULL, 0, paint).brush(paint).rectangle(-1, -1, 6, 4);
+    const QByteArray wmfBytes = wmf.finish();
+    QTest::newRow("wmf") << u"drawing.Wmf"_s << wmfBytes << five << true;
+    QTest::newRow("emf cut short") << u"cut.emf"_s << emfBytes.left(emfBytes.size() - 30) << QSize() << false;
+    QTest::newRow("emf named wmf") << u"swapped.wmf"_s << emfBytes << QSize() << false;
 
     QTest::newRow("text named png") << u"notes.png"_s << QByteArray("not a picture\n") << QSize() << false;
     QTest::newRow("empty file") << u"empty.bmp"_s << QByteArray("") << QSize() << false;
