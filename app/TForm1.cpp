@@ -118,6 +118,9 @@ TForm1::~TForm1() {
 }
 
 void TForm1::FormCreate() {
+    // Copies reach the watcher also while the chooser and later windows run their modal loops; until
+    // a bank is open it lets them pass.
+    platform::current().watchClipboard(this, platform::guarded([this] { WMDrawClipboard(); }));
     Form2 = new TForm2(this);
     Form2->exec();
     acceptClipText = true;

@@ -48,6 +48,11 @@ public:
     // "题库信息": the bank information dialog on the open bank.
     void btnButttikuxinxiClick();
 
+    // The clipboard watcher, run for each copy another program makes: a picture is saved into the
+    // bank's folder and goes to the editor the watcher may feed (or to a new one); text opens a new
+    // editor unless an editor is busy (TForm1Clipboard.cpp).
+    void WMDrawClipboard();
+
     // A row has changed (selection, focus or text): it is the row a modify opens. A row losing its
     // selection is reported too, before the row gaining it. Qt's views report a change only once it
     // is made; before and after, the row names the same question, so one handler serves.

@@ -1,5 +1,6 @@
 // The program: the main window runs the bank chooser while it is created, then lists the chosen bank.
 #include "app/DisplayCheck.h"
+#include "app/DisplayChoice.h"
 #include "app/TForm1.h"
 #include "bankinfo/TFormTikuxinxisezhi.h"
 #include "editor/TTianjia.h"
@@ -12,6 +13,8 @@
 using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
+    // The clipboard watcher needs a window system that reports copies made in the background.
+    displaychoice::apply();
     displaycheck::install();
     QApplication app(argc, argv);
     displaycheck::uninstall();

@@ -1,0 +1,67 @@
+// Another program's copy, for the clipboard suites: puts text, a picture or both on the system
+// clipboard, prints "ready" once it owns the clipboard, and stays until it is killed or another
+// program takes the clipboard from it (an X clipboard lives only as long as its owner offers it).
+//
+// Usage: clipboard_owner --text TEXT | --image FILE | --both TEXT FILE
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QStringList>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr, "usage: clipboard_owner --text TEXT | --image FILE | --both TEXT FILE\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    const QStringList args = QGuiApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return usage();
+
+    auto* data = new QMimeData;
+    const QString mode = args[0];
+    QString imageFile;
+    if (mode == "--text"_L1 && args.size() == 2) {
+        data->setText(args[1]);
+    } else if (mode == "--image"_L1 && args.size() == 2) {
+        imageFile = args[1];
+    } else if (mode == "--both"_L1 && args.size() == 3) {
+        data->setText(args[1]);
+        imageFile = args[2];
+    } else {
+        delete data;
+        return usage();
+    }
+    if (!imageFile.isEmpty()) {
+        const QImage image(imageFile);
+        if (image.isNull()) {
+            std::fprintf(stderr, "clipboard_owner: cannot read %s\n", qPrintable(imageFile));
+            delete data;
+            return 1;
+        }
+        data->setImageData(image);
+    }
+
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QObject::connect(clipboard, &QClipboard::changed, &app, [clipboard](QClipboard::Mode changed) {
+        if (changed == QClipboard::Clipboard && !clipboard->ownsClipboard())
+            QGuiApplication::quit();
+    });
+    clipboard->setMimeData(data, QClipboard::Clipboard);
+    if (!clipboard->ownsClipboard()) {
+        std::fprintf(stderr, "clipboard_owner: could not take the clipboard\n");
+        return 1;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    return QGuiApplication::exec();
+}
