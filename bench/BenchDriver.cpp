@@ -5,6 +5,7 @@
 #include "bench/EditorCase.h"
 #include "bench/ImportScan.h"
 #include "bench/Measure.h"
+#include "bench/PictureCases.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,13 +27,26 @@ struct PlannedCase {
 
 // For import_scan, n is the size of the text in MiB.
 const std::vector<PlannedCase> plan = {
-    {"open_list", 1000}, {"open_list", 10000}, {"open_list", 100000},   {"add", 100000},
-    {"update", 100000},  {"delete", 100000},   {"open_editor", 100000}, {"import_scan", 100},
+    {"open_list", 1000},
+    {"open_list", 10000},
+    {"open_list", 100000},
+    {"add", 100000},
+    {"update", 100000},
+    {"delete", 100000},
+    {"open_editor", 100000},
+    {"import_scan", 100},
+    // For the picture cases n is the picture's megapixels (6000 x 4000), or the metafile's MiB.
+    {"show_picture_jpeg", 24},
+    {"show_picture_png", 24},
+    {"show_picture_emf", 20},
 };
 
 bool readsText(const PlannedCase& c) {
     return c.name == "import_scan";
 }
+
+// The picture cases show their picture over a small bank: the bank's size does not matter to them.
+constexpr int pictureBankSize = 1000;
 
 QString bankName(int n) {
     return u"bank_"_s + QString::number(n) + u".stk"_s;
@@ -44,6 +58,8 @@ QString textName(int megabytes) {
 
 // The file a case works on, relative to the working directory.
 QString inputOf(const PlannedCase& c) {
+    if (benchcases::isPictureCase(c.name))
+        return bankName(pictureBankSize);
     return readsText(c) ? textName(c.n) : bankName(c.n);
 }
 
@@ -90,7 +106,10 @@ int runBenchmark(const BenchOptions& options) {
     for (const PlannedCase& c : plan) {
         if ((options.only.empty() || options.only == c.name) && (options.maxN == 0 || c.n <= options.maxN)) {
             cases.push_back(c);
-            (readsText(c) ? textSizes : bankSizes).insert(c.n);
+            if (benchcases::isPictureCase(c.name))
+                bankSizes.insert(pictureBankSize);
+            else
+                (readsText(c) ? textSizes : bankSizes).insert(c.n);
         }
     }
     if (cases.empty()) {
@@ -120,6 +139,16 @@ int runBenchmark(const BenchOptions& options) {
             std::fprintf(stderr, "qelbrin_bench: generated a text of %lld bytes, %lld questions in %.0f ms\n",
                          static_cast<long long>(facts.bytes), static_cast<long long>(facts.questions), ms);
         }
+        for (const PlannedCase& c : cases) {
+            if (!benchcases::isPictureCase(c.name))
+                continue;
+            const double ms = measure::millisecondsOf([&] {
+                benchcases::writePicture(c.name, c.n,
+                                         QDir(workDir.path()).filePath(u"bank_%1"_s.arg(pictureBankSize)));
+            });
+            std::fprintf(stderr, "qelbrin_bench: generated the picture of %s in %.0f ms\n", c.name.c_str(),
+                         ms);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "qelbrin_bench: cannot generate the inputs: %s\n", e.what());
         return 2;
@@ -144,6 +173,8 @@ int runBenchCase(const BenchOptions& options) {
             report = benchcases::openEditor(options.n, bank);
         else if (options.caseName == "import_scan")
             report = importscan::importScan(options.n, bank);
+        else if (benchcases::isPictureCase(options.caseName))
+            report = benchcases::showPicture(options.caseName, options.n, bank);
         else
             throw std::runtime_error("unknown case");
         std::cout << measure::jsonLine(report) << std::endl;

@@ -68,6 +68,8 @@ std::string jsonLine(const CaseReport& r) {
                        ", \"runs\": " + std::to_string(r.runs);
     if (r.mbPerS > 0)
         line += ", \"mb_per_s\": " + number(r.mbPerS, 1);
+    if (r.fullMs > 0)
+        line += ", \"full_decode_ms\": " + number(r.fullMs, 1);
     if (!r.target.empty())
         line += ", \"target\": " + quoted(r.target);
     return line + "}";

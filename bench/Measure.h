@@ -31,11 +31,12 @@ struct CaseReport {
     double startRssMb = 0; // before the measured work: what the process costs without it
     int runs = 0;
     double mbPerS = 0;  // MiB of input a second, for the cases that read a file; 0: not reported
+    double fullMs = 0;  // picture cases: decoding the whole picture, beside the corner the display shows
     std::string target; // empty: none
 };
 
 // {"case": ..., "n": ..., "ms": ..., "floor_ms": ..., "ratio": ..., "peak_rss_mb": ..., ...}, with
-// "mb_per_s" where the case reports it.
+// "mb_per_s" and "full_decode_ms" where the case reports them.
 std::string jsonLine(const CaseReport& report);
 // {"case": ..., "n": ..., "error": ...}
 std::string errorLine(const std::string& name, int n, const std::string& error);

@@ -1,0 +1,169 @@
+#include "bench/PictureCases.h"
+
+#include "app/TForm1.h"
+#include "editor/TTianjia.h"
+#include "platform/SystemPlatform.h"
+#include "platform/metafile/MetafileImage.h"
+#include "tests/support/MetafileWriter.h"
+#include "ui_TTianjia.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <stdexcept>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace benchcases {
+
+namespace {
+
+constexpr int runs = 15;
+constexpr int photoWidth = 6000;
+constexpr int photoHeight = 4000;
+const QSize display(337, 180);
+
+// The real platform, with the program's folder where the bench works and no box waiting for a
+// click: a picture that fails to show ends the case with the box's text.
+class BenchPlatform final : public platform::SystemPlatform {
+public:
+    QString programDirectory() override { return QDir::currentPath(); }
+    void showMessage(const QString& text) override {
+        throw std::runtime_error("message box: " + text.toStdString());
+    }
+    void reportError(const QString& text) override {
+        throw std::runtime_error("error: " + text.toStdString());
+    }
+};
+
+// A photograph-like picture: smooth gradients under fine detail, so that it compresses as photos do
+// and its decoder has real work in every block.
+QImage photo() {
+    QImage image(photoWidth, photoHeight, QImage::Format_RGB32);
+    for (int y = 0; y < photoHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < photoWidth; ++x)
+            line[x] = qRgb(x * 255 / photoWidth, y * 255 / photoHeight, ((x ^ y) * 7) & 0xff);
+    }
+    return image;
+}
+
+struct Picture {
+    QString name;      // in the bank's folder
+    QString path;      // relative to the working directory
+    QByteArray format; // empty for the metafile
+};
+
+Picture pictureOf(const std::string& caseName, const QString& folder) {
+    if (caseName == "show_picture_emf")
+        return {u"large.emf"_s, folder + u"/large.emf"_s, {}};
+    if (caseName == "show_picture_jpeg")
+        return {u"photo.jpg"_s, folder + u"/photo.jpg"_s, "jpeg"};
+    return {u"photo.png"_s, folder + u"/photo.png"_s, "png"};
+}
+
+QImage decodeCorner(const Picture& picture) {
+    if (picture.format.isEmpty()) {
+        QFile file(picture.path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return metafile::render(file.readAll(), metafile::Kind::Emf, display);
+    }
+    QImageReader reader(picture.path, picture.format);
+    reader.setClipRect(QRect(QPoint(0, 0), display));
+    return reader.read();
+}
+
+QImage decodeWhole(const Picture& picture) {
+    if (picture.format.isEmpty()) {
+        QFile file(picture.path);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return metafile::render(file.readAll(), metafile::Kind::Emf);
+    }
+    QImageReader reader(picture.path, picture.format);
+    reader.setAllocationLimit(512);
+    return reader.read();
+}
+
+template <typename Work> double medianOf(int count, Work&& work) {
+    std::vector<double> samples;
+    for (int i = 0; i < count; ++i)
+        samples.push_back(measure::millisecondsOf(work));
+    return measure::median(samples);
+}
+
+} // namespace
+
+void writePicture(const std::string& name, int n, const QString& folder) {
+    QDir().mkpath(folder);
+    const Picture picture = pictureOf(name, folder);
+    if (picture.format.isEmpty()) {
+        QFile file(picture.path);
+        const QByteArray bytes = largeEmf(qsizetype(n) * 1024 * 1024);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            throw std::runtime_error("cannot write the metafile");
+        return;
+    }
+    if (!photo().save(picture.path, picture.format.constData(), picture.format == "jpeg" ? 90 : -1))
+        throw std::runtime_error("cannot write the picture");
+}
+
+bool isPictureCase(const std::string& name) {
+    return name == "show_picture_jpeg" || name == "show_picture_png" || name == "show_picture_emf";
+}
+
+measure::CaseReport showPicture(const std::string& name, int n, const QString& bank) {
+    measure::CaseReport report;
+    report.name = name;
+    report.n = n;
+    report.runs = runs;
+    if (name == "show_picture_jpeg")
+        report.target = "ms<60";
+
+    BenchPlatform os;
+    platform::ScopedPlatform scope(os);
+    TForm1 form;
+    Form1 = &form;
+    form.tikuPath = bank;
+    form.OpenChosenBank();
+    const Picture picture = pictureOf(name, form.tikuSql->GetMulu());
+    if (!QFile::exists(picture.path))
+        throw std::runtime_error("the picture was not generated");
+
+    TTianjia editor(&form);
+    editor.mainForm = &form;
+    editor.show();
+    QApplication::processEvents();
+    QLabel* shown = editor.form()->Image1;
+    report.startRssMb = measure::currentRssMb();
+
+    report.ms = medianOf(runs, [&] {
+        editor.imgName = picture.name;
+        editor.ShowPicture();
+        shown->repaint();
+    });
+    report.peakRssMb = measure::peakRssMb();
+    if (!shown->isVisible() || shown->pixmap().size() != display)
+        throw std::runtime_error("the display does not show the picture's corner");
+
+    report.floorMs = medianOf(runs, [&] {
+        if (decodeCorner(picture).size() != display)
+            throw std::runtime_error("the corner alone cannot be decoded");
+    });
+    // The whole picture is slow to decode: fewer runs suffice for a figure beside the others.
+    report.fullMs = medianOf(3, [&] {
+        if (decodeWhole(picture).isNull())
+            throw std::runtime_error("the whole picture cannot be decoded");
+    });
+
+    editor.close();
+    form.FormClose();
+    Form1 = nullptr;
+    return report;
+}
+
+} // namespace benchcases
