@@ -61,10 +61,14 @@ QImage render(QByteArrayView bytes, Kind kind, QSize corner, qint64 maxPixels) {
     const std::optional<Picture> picture = readHeader(file, kind);
     if (!picture)
         return {};
+    // The picture's own size decides, as for every other format: a corner of a picture too large to
+    // show is not shown either.
+    if (picture->size.isEmpty() || qint64(picture->size.width()) * picture->size.height() > maxPixels)
+        return {};
     QSize size = picture->size;
     if (corner.isValid())
         size = size.boundedTo(corner);
-    if (size.isEmpty() || qint64(size.width()) * size.height() > maxPixels)
+    if (size.isEmpty())
         return {};
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull())

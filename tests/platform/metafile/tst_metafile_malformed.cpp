@@ -129,8 +129,9 @@ private slots:
         const QByteArray emf = sampleEmf(); // 100 × 100
         QVERIFY(metafile::render(emf, Kind::Emf, {}, 9'999).isNull());
         QVERIFY(!metafile::render(emf, Kind::Emf, {}, 10'000).isNull());
-        // The cap is on the image made: a corner of a larger picture can pass it.
-        QVERIFY(!metafile::render(emf, Kind::Emf, QSize(50, 50), 2'500).isNull());
+        // The cap is on the picture, as for every other format: its corner does not pass either.
+        QVERIFY(metafile::render(emf, Kind::Emf, QSize(50, 50), 2'500).isNull());
+        QVERIFY(!metafile::render(emf, Kind::Emf, QSize(50, 50), 10'000).isNull());
     }
 
     void unknownRecordsAreSkipped() {
