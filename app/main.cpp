@@ -3,6 +3,7 @@
 #include "app/DisplayChoice.h"
 #include "app/TForm1.h"
 #include "bankinfo/TFormTikuxinxisezhi.h"
+#include "editor/BrowserEnvironment.h"
 #include "editor/TTianjia.h"
 #include "import/TFormDaoru.h"
 #include "platform/Guard.h"
@@ -15,6 +16,8 @@ using namespace Qt::StringLiterals;
 int main(int argc, char** argv) {
     // The clipboard watcher needs a window system that reports copies made in the background.
     displaychoice::apply();
+    // The editor's embedded browser reads its settings from the environment once, at its start.
+    browserenvironment::prepare();
     displaycheck::install();
     QApplication app(argc, argv);
     displaycheck::uninstall();
