@@ -222,6 +222,9 @@ private slots:
         editor_->resize(719, 430);
         QTRY_COMPARE(editor_->size(), QSize(719, 430));
         const int heightBefore = ui().Panel1->height();
+        // At the designed size, even where the window has no frame, "确定" and "取消" are whole.
+        QVERIFY(ui().Panel1->rect().contains(ui().Button1->geometry()));
+        QVERIFY(ui().Panel1->rect().contains(ui().Button2->geometry()));
 
         editor_->resize(size);
         QTRY_COMPARE(editor_->size(), size);
