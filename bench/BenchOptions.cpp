@@ -9,8 +9,10 @@ namespace {
 constexpr const char* usage =
     "usage: qelbrin_bench [--only CASE] [--max-n N] [--timeout SECONDS]\n"
     "       qelbrin_bench --case CASE --n N --bank FILE   (one measurement; the driver runs these)\n"
+    "       qelbrin_bench --case CASE --n N --picture-into FOLDER   (writes a picture case's picture)\n"
     "cases: open_list (n = 1000, 10000, 100000), add, update, delete, open_editor (n = 100000),\n"
-    "       import_scan (n = 100: a text of that many MiB)\n";
+    "       import_scan (n = 100: a text of that many MiB), show_picture_jpeg, show_picture_png\n"
+    "       (n = 24 megapixels), show_picture_emf (n = 20 MiB)\n";
 
 bool positive(const char* text, int& out) {
     char* end = nullptr;
@@ -41,6 +43,8 @@ std::optional<BenchOptions> parseBenchOptions(int argc, char** argv) {
             ok = positive(value, options.n);
         else if (ok && arg == "--bank")
             options.bank = value;
+        else if (ok && arg == "--picture-into")
+            options.pictureInto = value;
         else
             ok = false;
         if (!ok) {
@@ -49,7 +53,8 @@ std::optional<BenchOptions> parseBenchOptions(int argc, char** argv) {
         }
         ++i;
     }
-    if (!options.caseName.empty() && (options.n == 0 || options.bank.empty())) {
+    if (!options.caseName.empty() &&
+        (options.n == 0 || (options.bank.empty() && options.pictureInto.empty()))) {
         std::fprintf(stderr, "qelbrin_bench: --case needs --n and --bank\n%s", usage);
         return std::nullopt;
     }

@@ -15,6 +15,9 @@ struct BenchOptions {
     std::string caseName;
     int n = 0;
     std::string bank;
+    // With a picture case: only write its picture into this folder. The driver has a child do it,
+    // since a process's peak memory passes on to the processes it starts.
+    std::string pictureInto;
 };
 
 // The options, or nothing (after a message on stderr) when the command line is not understood.

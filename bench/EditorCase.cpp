@@ -2,12 +2,17 @@
 
 #include "app/QuestionListModel.h"
 #include "app/TForm1.h"
+#include "bench/BenchPlatform.h"
 #include "editor/TTianjia.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileInfo>
+#include <QImage>
 #include <stdexcept>
 #include <vector>
+
+using namespace Qt::StringLiterals;
 
 namespace benchcases {
 
@@ -26,6 +31,18 @@ void showPaintAndClose(QDialog& window) {
     QApplication::processEvents();
 }
 
+// The question's picture, where it has one, in the bank's folder: an editor opened on it shows it.
+void placePicture(const QString& folder, const QString& name) {
+    const QString path = folder + u'/' + name;
+    if (name.isEmpty() || QFileInfo::exists(path))
+        return;
+    QDir().mkpath(folder);
+    QImage picture(400, 300, QImage::Format_RGB32);
+    picture.fill(Qt::darkCyan);
+    if (!picture.save(path, "jpeg"))
+        throw std::runtime_error("cannot write a question's picture");
+}
+
 } // namespace
 
 measure::CaseReport openEditor(int n, const QString& bank) {
@@ -35,6 +52,8 @@ measure::CaseReport openEditor(int n, const QString& bank) {
     report.target = "ms<30";
     report.runs = runs;
 
+    BenchPlatform os;
+    platform::ScopedPlatform scope(os);
     TForm1 form;
     Form1 = &form;
     form.tikuPath = bank;
@@ -44,6 +63,9 @@ measure::CaseReport openEditor(int n, const QString& bank) {
     QuestionListModel* list = form.questionList();
     if (list->rowCount() != n)
         throw std::runtime_error("the list does not hold the whole bank");
+    const QString folder = form.tikuSql->GetMulu();
+    for (int i = 0; i < runs; ++i)
+        placePicture(folder, list->row((i * rowStride) % n).picture);
     report.startRssMb = measure::currentRssMb();
 
     std::vector<double> samples;

@@ -1,8 +1,8 @@
 #include "bench/PictureCases.h"
 
 #include "app/TForm1.h"
+#include "bench/BenchPlatform.h"
 #include "editor/TTianjia.h"
-#include "platform/SystemPlatform.h"
 #include "platform/metafile/MetafileImage.h"
 #include "tests/support/MetafileWriter.h"
 #include "ui_TTianjia.h"
@@ -25,19 +25,6 @@ constexpr int runs = 15;
 constexpr int photoWidth = 6000;
 constexpr int photoHeight = 4000;
 const QSize display(337, 180);
-
-// The real platform, with the program's folder where the bench works and no box waiting for a
-// click: a picture that fails to show ends the case with the box's text.
-class BenchPlatform final : public platform::SystemPlatform {
-public:
-    QString programDirectory() override { return QDir::currentPath(); }
-    void showMessage(const QString& text) override {
-        throw std::runtime_error("message box: " + text.toStdString());
-    }
-    void reportError(const QString& text) override {
-        throw std::runtime_error("error: " + text.toStdString());
-    }
-};
 
 // A photograph-like picture: smooth gradients under fine detail, so that it compresses as photos do
 // and its decoder has real work in every block.
