@@ -62,13 +62,7 @@ close_editor() {
     e2e_fail "the editor $1 is still shown 10 s after Esc"
 }
 
-e2e_start
-e2e_wait_window '^选择题库$' 20
-e2e_settle
-# "打开": the copy holds the sample bank alone, so it is the selected one.
-e2e_click_away "$E2E_WID" 60 111
-e2e_wait_window '^示例题库题库作者是：' 20
-e2e_settle
+e2e_start_on_sample_bank
 
 # Text: an editor for a new question opens with it.
 copy --text "$text"

@@ -95,6 +95,18 @@ e2e_start() {
     e2e_note "started qelbrin (pid $E2E_PID) in $E2E_RUN_DIR"
 }
 
+# e2e_start_on_sample_bank: starts the program, opens the sample bank through the chooser ("打开"
+# covers x 24-97, y 90-132 of its client area; the copy holds the sample bank alone, so it is the
+# selected one) and waits for the main window, which E2E_WID then names.
+e2e_start_on_sample_bank() {
+    e2e_start
+    e2e_wait_window '^选择题库$' 20
+    e2e_settle
+    e2e_click_away "$E2E_WID" 60 111
+    e2e_wait_window '^示例题库题库作者是：' 20
+    e2e_settle
+}
+
 e2e_require_x() {
     [[ -n ${DISPLAY:-} ]] || e2e_fail "DISPLAY is not set: run this under the X server that ./test starts"
     local tool

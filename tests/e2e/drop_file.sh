@@ -18,13 +18,8 @@ bank=$E2E_RUN_DIR/示例题库.stk
 picture=$E2E_TMP/dropped-cat.png
 convert -size 120x80 xc:'#c81e28' "$picture"
 
-e2e_start
-e2e_wait_window '^选择题库$' 20
-e2e_settle
-e2e_click_away "$E2E_WID" 60 111
-e2e_wait_window '^示例题库题库作者是：' 20
+e2e_start_on_sample_bank
 main=$E2E_WID
-e2e_settle
 xdotool mousemove --window "$main" 440 502 click 1
 e2e_wait_window '^添加$' 20
 editor=$E2E_WID

@@ -16,13 +16,8 @@ text="e2e question $$"
 count_saved() { sqlite3 "file:$bank?mode=ro" "SELECT count(*) FROM tiku WHERE ti_neirong='$text'" 2>/dev/null || echo error; }
 before=$(sqlite3 "$bank" "SELECT count(*) FROM tiku")
 
-e2e_start
-e2e_wait_window '^选择题库$' 20
-e2e_settle
-e2e_click_away "$E2E_WID" 60 111
-e2e_wait_window '^示例题库题库作者是：' 20
+e2e_start_on_sample_bank
 main=$E2E_WID
-e2e_settle
 
 # "添加" lies at x 396-484, y 484-520 of the main window.
 xdotool mousemove --window "$main" 440 502 click 1
