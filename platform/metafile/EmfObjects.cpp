@@ -12,10 +12,7 @@ constexpr quint32 psGeometric = 0x00010000;
 // A LOGFONTW at `at`.
 LogicalFont readLogFont(const Bytes& r, qint64 at) {
     LogicalFont font;
-    const qint32 height = r.i32(at);
-    // A negative height is the character height; a positive one the cell height, whose internal
-    // leading typical fonts make about an eighth.
-    font.height = height < 0 ? -double(height) : height > 0 ? height * 0.87 : 12;
+    font.height = characterHeight(r.i32(at));
     font.escapementDegrees = r.i32(at + 8) / 10.0;
     font.weight = r.i32(at + 16);
     font.italic = r.u8(at + 20) != 0;

@@ -22,6 +22,15 @@ struct LogicalFont {
     double escapementDegrees = 0; // counter-clockwise, as the file has it
 };
 
+// The character height of a LOGFONT's height field: a negative height is the character height; a
+// positive one the cell height, whose internal leading typical fonts make about an eighth; 0 asks
+// for the default size.
+inline double characterHeight(qint32 logicalHeight) {
+    if (logicalHeight < 0)
+        return -double(logicalHeight);
+    return logicalHeight > 0 ? logicalHeight * 0.87 : 12;
+}
+
 // Palettes and regions take a slot in the table like any object but are not drawn with.
 struct OtherObject {};
 

@@ -8,8 +8,7 @@ namespace {
 // A WMF LOGFONT at `at`: 16-bit fields, then the face name in the font's code page.
 LogicalFont readFont(const Bytes& r, qint64 at) {
     LogicalFont font;
-    const qint16 height = r.i16(at);
-    font.height = height < 0 ? -double(height) : height > 0 ? height * 0.87 : 12;
+    font.height = characterHeight(r.i16(at));
     font.escapementDegrees = r.i16(at + 4) / 10.0;
     font.weight = r.i16(at + 8);
     font.italic = r.u8(at + 10) != 0;
