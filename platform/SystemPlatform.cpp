@@ -78,7 +78,8 @@ QImage readMetafile(const QString& path, metafile::Kind kind, const QSize& corne
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > maxMetafileBytes)
         return {};
-    // Mapped rather than read: a large metafile's bytes are not copied before they are played.
+    // Mapped rather than read: the renderer takes a copy of its own, so a read would hold a large
+    // metafile's bytes in memory twice.
     if (const uchar* mapped = file.map(0, file.size()))
         return metafile::render(QByteArrayView(mapped, file.size()), kind, corner, maxPicturePixels);
     return metafile::render(file.readAll(), kind, corner, maxPicturePixels);
