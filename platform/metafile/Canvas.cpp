@@ -428,4 +428,17 @@ void Canvas::fill(const QRectF& target, const QBrush& brush) {
     painter_.fillRect(target.normalized(), brush);
 }
 
+void Canvas::patternBlit(const QRectF& target, quint32 rop) {
+    constexpr quint32 ropBlackness = 0x00000042;
+    constexpr quint32 ropWhiteness = 0x00FF0062;
+    constexpr quint32 ropDstInvert = 0x00550009;
+    constexpr quint32 ropNoOp = 0x00AA0029;
+    if (rop == ropBlackness)
+        fill(target, Qt::black);
+    else if (rop == ropWhiteness)
+        fill(target, Qt::white);
+    else if (rop != ropDstInvert && rop != ropNoOp)
+        fill(target, dc_.brush);
+}
+
 } // namespace metafile

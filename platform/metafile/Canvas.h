@@ -92,6 +92,8 @@ public:
     void bitmap(const QRectF& target, const QImage& image, const QRectF& source);
     // A rectangle filled with a brush and no outline (PATBLT and friends).
     void fill(const QRectF& target, const QBrush& brush);
+    // A blit without a source bitmap: one of the constant raster operations, or the brush's pattern.
+    void patternBlit(const QRectF& target, quint32 rop);
 
 private:
     QTransform logicalToImage() const;

@@ -180,4 +180,17 @@ Dib decodePackedDib(const Bytes& packed, quint32 usage) {
     return decodeDib(packed, packed.sub(offset, packed.size() - offset), usage);
 }
 
+Dib decodeRecordDib(const Bytes& record, quint32 offBmi, quint32 cbBmi, quint32 offBits, quint32 cbBits,
+                    quint32 usage) {
+    if (!record.has(offBmi, cbBmi) || !record.has(offBits, cbBits))
+        return {QImage(), true};
+    return decodeDib(record.sub(offBmi, cbBmi), record.sub(offBits, cbBits), usage);
+}
+
+QRectF dibSource(const Dib& dib, QPointF at, QSizeF size) {
+    if (dib.bottomUp)
+        at.setY(dib.image.height() - at.y() - size.height());
+    return QRectF(at, size);
+}
+
 } // namespace metafile

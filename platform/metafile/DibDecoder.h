@@ -3,6 +3,7 @@
 #include "platform/metafile/Bytes.h"
 
 #include <QImage>
+#include <QRectF>
 
 namespace metafile {
 
@@ -21,5 +22,14 @@ Dib decodeDib(const Bytes& info, const Bytes& bits, quint32 usage = 0);
 
 // A packed DIB (WMF bitmaps and pattern brushes): the BITMAPINFO directly followed by the pixels.
 Dib decodePackedDib(const Bytes& packed, quint32 usage = 0);
+
+// The DIB of an EMF record: BITMAPINFO and bits at offsets from the record's start. Malformed when
+// either leaves the record.
+Dib decodeRecordDib(const Bytes& record, quint32 offBmi, quint32 cbBmi, quint32 offBits, quint32 cbBits,
+                    quint32 usage);
+
+// A bitmap record's source rectangle in the decoded (top-down) image: for a bottom-up bitmap the
+// file counts its y from the bottom row.
+QRectF dibSource(const Dib& dib, QPointF at, QSizeF size);
 
 } // namespace metafile

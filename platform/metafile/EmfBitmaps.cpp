@@ -8,28 +8,13 @@ namespace metafile {
 
 namespace {
 
-constexpr quint32 ropBlackness = 0x00000042;
-constexpr quint32 ropWhiteness = 0x00FF0062;
-constexpr quint32 ropDstInvert = 0x00550009;
-constexpr quint32 ropNoOp = 0x00AA0029;
-
 struct DibPlace {
     quint32 offBmi, cbBmi, offBits, cbBits, usage;
 };
 
 // The record's bitmap; `malformed` when its offsets or rows leave the record.
 Dib dibOf(const Bytes& r, const DibPlace& p) {
-    if (!r.has(p.offBmi, p.cbBmi) || !r.has(p.offBits, p.cbBits))
-        return {QImage(), true};
-    return decodeDib(r.sub(p.offBmi, p.cbBmi), r.sub(p.offBits, p.cbBits), p.usage);
-}
-
-// A DIB record's source rectangle in the decoded (top-down) image: for a bottom-up bitmap the file
-// counts its y from the bottom row.
-QRectF dibSource(const Dib& dib, QPointF at, QSizeF size) {
-    if (dib.bottomUp)
-        at.setY(dib.image.height() - at.y() - size.height());
-    return QRectF(at, size);
+    return decodeRecordDib(r, p.offBmi, p.cbBmi, p.offBits, p.cbBits, p.usage);
 }
 
 } // namespace
@@ -48,13 +33,7 @@ bool EmfPlayer::bitmapRecord(quint32 type, const Bytes& r, bool& handled) {
                              r.u32(offsetof(U_EMRBITBLT, cbBitsSrc)),
                              r.u32(offsetof(U_EMRBITBLT, iUsageSrc))};
         if (place.cbBmi == 0) {
-            // No source: a pattern blit with the brush, or one of the constant raster operations.
-            if (rop == ropBlackness)
-                canvas_.fill(target, Qt::black);
-            else if (rop == ropWhiteness)
-                canvas_.fill(target, Qt::white);
-            else if (rop != ropDstInvert && rop != ropNoOp)
-                canvas_.fill(target, canvas_.dc().brush);
+            canvas_.patternBlit(target, rop);
             break;
         }
         const QSizeF sourceSize =

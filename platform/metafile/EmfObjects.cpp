@@ -28,13 +28,6 @@ LogicalFont readLogFont(const Bytes& r, qint64 at) {
     return font;
 }
 
-// The DIB of a pattern brush or pen: BITMAPINFO and bits at offsets from the record's start.
-Dib recordDib(const Bytes& r, quint32 offBmi, quint32 cbBmi, quint32 offBits, quint32 cbBits, quint32 usage) {
-    if (!r.has(offBmi, cbBmi) || !r.has(offBits, cbBits))
-        return {QImage(), true};
-    return decodeDib(r.sub(offBmi, cbBmi), r.sub(offBits, cbBits), usage);
-}
-
 } // namespace
 
 bool EmfPlayer::objectRecord(quint32 type, const Bytes& r, bool& handled) {
@@ -66,8 +59,8 @@ bool EmfPlayer::objectRecord(quint32 type, const Bytes& r, bool& handled) {
         break;
     case U_EMR_CREATEMONOBRUSH:
     case U_EMR_CREATEDIBPATTERNBRUSHPT: {
-        const Dib dib = recordDib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28),
-                                  type == U_EMR_CREATEMONOBRUSH ? 0 : r.u32(12));
+        const Dib dib = decodeRecordDib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28),
+                                        type == U_EMR_CREATEMONOBRUSH ? 0 : r.u32(12));
         if (dib.malformed)
             return false;
         canvas_.spend(qint64(dib.image.width()) * dib.image.height());

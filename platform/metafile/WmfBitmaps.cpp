@@ -3,39 +3,16 @@
 
 namespace metafile {
 
-namespace {
-
-constexpr quint32 ropBlackness = 0x00000042;
-constexpr quint32 ropWhiteness = 0x00FF0062;
-constexpr quint32 ropDstInvert = 0x00550009;
-constexpr quint32 ropNoOp = 0x00AA0029;
-
-QRectF dibSource(const Dib& dib, QPointF at, QSizeF size) {
-    if (dib.bottomUp)
-        at.setY(dib.image.height() - at.y() - size.height());
-    return QRectF(at, size);
-}
-
-} // namespace
-
 bool WmfPlayer::bitmapRecord(quint16 function, const Bytes& r, bool& handled) {
     handled = true;
     const auto pointAt = [&](qint64 at) { return QPointF(r.i16(at + 2), r.i16(at)); };
     const auto sizeAt = [&](qint64 at) { return QSizeF(r.i16(at + 2), r.i16(at)); };
-    const auto patternFill = [&](const QRectF& target, quint32 rop) {
-        if (rop == ropBlackness)
-            canvas_.fill(target, Qt::black);
-        else if (rop == ropWhiteness)
-            canvas_.fill(target, Qt::white);
-        else if (rop != ropDstInvert && rop != ropNoOp)
-            canvas_.fill(target, canvas_.dc().brush);
-    };
     // A record of the blits without a bitmap is its fixed size, the number of parameter words that
     // the high byte of the function gives, plus three; it then holds one reserved word more.
     const bool noBitmap = r.size() == (qint64(function >> 8) + 3) * 2;
     switch (function) {
     case 0x061D: { // PATBLT: rop, height, width, y, x
-        patternFill(QRectF(pointAt(14), sizeAt(10)), r.u32(6));
+        canvas_.patternBlit(QRectF(pointAt(14), sizeAt(10)), r.u32(6));
         break;
     }
     case 0x0940:   // DIBBITBLT: rop, ySrc, xSrc, [reserved], height, width, yDest, xDest, DIB
@@ -45,7 +22,7 @@ bool WmfPlayer::bitmapRecord(quint16 function, const Bytes& r, bool& handled) {
         const qint64 targetSizeAt = (stretch ? 18 : 14) + (noBitmap ? 2 : 0);
         const QRectF target(pointAt(targetSizeAt + 4), sizeAt(targetSizeAt));
         if (noBitmap) {
-            patternFill(target, rop);
+            canvas_.patternBlit(target, rop);
             break;
         }
         const qint64 dibAt = targetSizeAt + 8;
