@@ -52,27 +52,19 @@ Picture pictureOf(const std::string& caseName, const QString& folder) {
     return {u"photo.png"_s, folder + u"/photo.png"_s, "png"};
 }
 
-QImage decodeCorner(const Picture& picture) {
+// The picture decoded on its own, as the floor and the full figure take it: only its top-left
+// `corner` (through the reader's clip rectangle) when that is given, otherwise all of it.
+QImage decode(const Picture& picture, QSize corner = {}) {
     if (picture.format.isEmpty()) {
         QFile file(picture.path);
         if (!file.open(QIODevice::ReadOnly))
             return {};
-        return metafile::render(file.readAll(), metafile::Kind::Emf, display);
-    }
-    QImageReader reader(picture.path, picture.format);
-    reader.setClipRect(QRect(QPoint(0, 0), display));
-    return reader.read();
-}
-
-QImage decodeWhole(const Picture& picture) {
-    if (picture.format.isEmpty()) {
-        QFile file(picture.path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return metafile::render(file.readAll(), metafile::Kind::Emf);
+        return metafile::render(file.readAll(), metafile::Kind::Emf, corner);
     }
     QImageReader reader(picture.path, picture.format);
     reader.setAllocationLimit(512);
+    if (corner.isValid())
+        reader.setClipRect(QRect(QPoint(0, 0), corner));
     return reader.read();
 }
 
@@ -138,12 +130,12 @@ measure::CaseReport showPicture(const std::string& name, int n, const QString& b
         throw std::runtime_error("the display does not show the picture's corner");
 
     report.floorMs = medianOf(runs, [&] {
-        if (decodeCorner(picture).size() != display)
+        if (decode(picture, display).size() != display)
             throw std::runtime_error("the corner alone cannot be decoded");
     });
     // The whole picture is slow to decode: fewer runs suffice for a figure beside the others.
     report.fullMs = medianOf(3, [&] {
-        if (decodeWhole(picture).isNull())
+        if (decode(picture).isNull())
             throw std::runtime_error("the whole picture cannot be decoded");
     });
 
