@@ -2,8 +2,8 @@
 
 #include "app/TForm1.h"
 #include "bench/BenchPlatform.h"
+#include "codecs/metafile/MetafileImage.h"
 #include "editor/TTianjia.h"
-#include "platform/metafile/MetafileImage.h"
 #include "tests/support/MetafileWriter.h"
 #include "ui_TTianjia.h"
 

@@ -1,7 +1,7 @@
 #include "platform/SystemPlatform.h"
 
-#include "platform/PngCorner.h"
-#include "platform/metafile/MetafileImage.h"
+#include "codecs/PngCorner.h"
+#include "codecs/metafile/MetafileImage.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -104,7 +104,7 @@ QImage readPicture(const QString& path, const QSize& corner) {
         return reader.read();
     if (format == "png") {
         // Qt's PNG reader cannot clip: it would inflate every row below the corner too.
-        if (const std::optional<QImage> rows = readPngCorner(path, corner, maxPicturePixels))
+        if (const std::optional<QImage> rows = codecs::readPngCorner(path, corner, maxPicturePixels))
             return *rows;
     }
     const QRect visible = QRect(QPoint(0, 0), corner).intersected(QRect(QPoint(0, 0), size));

@@ -4,7 +4,7 @@
 // is measured and rendered into the editor's picture corner; a picture that renders must have a size,
 // and its image must be that size cut to the corner. Crashes, sanitizer reports, hangs and runaway
 // memory are the findings.
-#include "platform/metafile/MetafileImage.h"
+#include "codecs/metafile/MetafileImage.h"
 
 #include <QGuiApplication>
 #include <cstdint>

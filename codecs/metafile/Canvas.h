@@ -1,0 +1,118 @@
+#pragma once
+
+#include "codecs/metafile/DcState.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPolygonF>
+#include <vector>
+
+namespace metafile {
+
+// How logical coordinates reach the image.
+struct Mapping {
+    // EMF: device units to image pixels, from the header's frame. WMF: unused (identity).
+    QTransform deviceToImage;
+    // EMF: reference device pixels per millimetre, for the metric map modes.
+    QSizeF devicePerMm{96 / 25.4, 96 / 25.4};
+    // WMF: the picture's logical rectangle, the default window; its viewport is the whole image.
+    bool wmf = false;
+    QRectF wmfWindow;
+    QSizeF imageSize;
+};
+
+// The drawing surface both record players share: the device context with its save stack, path
+// recording, and the GDI primitives drawn onto a QImage through QPainter. Records pass logical
+// coordinates; the canvas maps them and keeps the total work within `limits::drawingBudget`.
+class Canvas {
+public:
+    Canvas(QImage& image, const Mapping& mapping);
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    DcState& dc() { return dc_; }
+    // True once the work budget is spent: nothing more is drawn.
+    bool exhausted() const { return budget_ <= 0; }
+    // Charges work that is not drawing (a decoded bitmap, a long record).
+    void spend(qint64 units) { budget_ -= units; }
+
+    // Selecting objects and changing the mapping go through here, which keeps the painter in step.
+    void selectPen(const QPen& pen) { dc_.pen = pen; }
+    void selectBrush(const QBrush& brush) { dc_.brush = brush; }
+    void selectFont(const LogicalFont& font) { dc_.font = font; }
+    void setMapMode(int mode);
+    void setWindowOrigin(QPointF origin);
+    void setWindowExtent(QSizeF extent);
+    void setViewportOrigin(QPointF origin);
+    void setViewportExtent(QSizeF extent);
+    void offsetWindowOrigin(QPointF by) { setWindowOrigin(dc_.windowOrigin + by); }
+    void offsetViewportOrigin(QPointF by) { setViewportOrigin(dc_.viewportOrigin + by); }
+    void scaleWindowExtent(double xNum, double xDenom, double yNum, double yDenom);
+    void scaleViewportExtent(double xNum, double xDenom, double yNum, double yDenom);
+    // MWT_IDENTITY 1, MWT_LEFTMULTIPLY 2, MWT_RIGHTMULTIPLY 3, MWT_SET 4.
+    void setWorldTransform(const QTransform& transform);
+    void modifyWorldTransform(const QTransform& transform, quint32 mode);
+    void save();
+    // A negative `which` counts back from the newest saved state; a positive one names it from the
+    // oldest (1). False when there is no such state.
+    bool restore(int which);
+    void intersectClip(const QRectF& logical);
+    void excludeClip(const QRectF& logical);
+    void resetClip();
+
+    // Drawing, or adding to the path while one is being recorded.
+    void moveTo(QPointF p);
+    void lineTo(QPointF p);
+    void rectangle(const QRectF& r);
+    void roundRect(const QRectF& r, QSizeF corner);
+    void ellipse(const QRectF& r);
+    enum class ArcKind { Arc, ArcTo, Chord, Pie };
+    void arc(const QRectF& box, QPointF start, QPointF end, ArcKind kind);
+    void polygon(const QPolygonF& points);
+    void polyline(const QPolygonF& points);
+    void polylineTo(const QPolygonF& points);
+    void polyBezier(const QPolygonF& points);
+    void polyBezierTo(const QPolygonF& points);
+    void polyPolygon(const std::vector<QPolygonF>& polygons);
+    void polyPolyline(const std::vector<QPolygonF>& polylines);
+    void setPixel(QPointF p, const QColor& colour);
+
+    void beginPath();
+    void endPath();
+    void abortPath();
+    void closeFigure();
+    void strokePath();
+    void fillPath();
+    void strokeAndFillPath();
+
+    // ExtTextOut's options: ETO_OPAQUE 0x2, ETO_CLIPPED 0x4.
+    void text(QPointF reference, const QString& text, const std::optional<QRectF>& box, quint32 options);
+    // `source` in the bitmap's pixels; the bitmap is stretched onto the logical `target`.
+    void bitmap(const QRectF& target, const QImage& image, const QRectF& source);
+    // A rectangle filled with a brush and no outline (PATBLT and friends).
+    void fill(const QRectF& target, const QBrush& brush);
+    // A blit without a source bitmap: one of the constant raster operations, or the brush's pattern.
+    void patternBlit(const QRectF& target, quint32 rop);
+
+private:
+    QTransform logicalToImage() const;
+    bool prepare(const QRectF& logicalBounds, qint64 points);
+    void applyClip();
+    void paintPath(const QPainterPath& path, bool stroke, bool fill);
+    void addPolyline(const QPolygonF& points, bool fromCurrent);
+    QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, ArcKind kind) const;
+    qint64 pathPoints() const { return path_.elementCount(); }
+
+    QImage& image_;
+    QPainter painter_;
+    Mapping mapping_;
+    DcState dc_;
+    std::vector<DcState> saved_;
+    qint64 budget_;
+    bool recording_ = false;
+    QPainterPath path_;
+    bool textUsable_;
+};
+
+} // namespace metafile

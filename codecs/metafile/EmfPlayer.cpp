@@ -1,0 +1,175 @@
+#include "codecs/metafile/EmfPlayer.h"
+
+#include "codecs/metafile/Limits.h"
+
+#include <uemf.h>
+#include <uemf_safe.h>
+
+namespace metafile {
+
+EmfPlayer::EmfPlayer(Canvas& canvas, const EmfHeader& header)
+    : canvas_(canvas), objects_(header.handles == 0 ? limits::maxObjects : header.handles) {}
+
+bool EmfPlayer::play(const Bytes& file) {
+    qint64 at = 0;
+    for (qint64 count = 0; at < file.size(); ++count) {
+        if (count >= limits::maxRecords)
+            return true; // what is drawn so far stands
+        const quint32 type = file.u32(at);
+        const quint32 size = file.u32(at + 4);
+        if (!file.ok() || size < 8 || size % 4 != 0 || !file.has(at, size))
+            return false;
+        if (type == U_EMR_EOF)
+            return true;
+        if (count > 0 && !record(type, file.sub(at, size)))
+            return false;
+        at += size;
+    }
+    return true; // a file may end without its EOF record
+}
+
+bool EmfPlayer::record(quint32 type, const Bytes& r) {
+    canvas_.spend(1);
+    bool handled = false;
+    // libuemf knows the fixed part and the counted arrays of every record type up to here.
+    if (type <= U_EMR_CREATECOLORSPACEW && type != U_EMR_HEADER) {
+        switch (type) {
+        case U_EMR_COMMENT: // private data of the writing program, never read here
+        case U_EMR_GLSRECORD:
+        case U_EMR_GLSBOUNDEDRECORD:
+        case U_EMR_DRAWESCAPE:
+        case U_EMR_EXTESCAPE:
+        case U_EMR_NAMEDESCAPE:
+            return true;
+        default:
+            if (!U_emf_record_safe(r.data()))
+                return false;
+        }
+    } else {
+        return true; // unknown records are skipped
+    }
+    const bool ok = stateRecord(type, r, handled) && (handled || objectRecord(type, r, handled)) &&
+                    (handled || shapeRecord(type, r, handled)) &&
+                    (handled || pointsRecord(type, r, handled)) &&
+                    (handled || bitmapRecord(type, r, handled)) && (handled || textRecord(type, r, handled));
+    return ok && r.ok();
+}
+
+bool EmfPlayer::stateRecord(quint32 type, const Bytes& r, bool& handled) {
+    handled = true;
+    const auto pointAt = [&](qint64 at) { return QPointF(r.i32(at), r.i32(at + 4)); };
+    const auto sizeAt = [&](qint64 at) { return QSizeF(r.i32(at), r.i32(at + 4)); };
+    switch (type) {
+    case U_EMR_SETWINDOWEXTEX:
+        canvas_.setWindowExtent(sizeAt(8));
+        break;
+    case U_EMR_SETWINDOWORGEX:
+        canvas_.setWindowOrigin(pointAt(8));
+        break;
+    case U_EMR_SETVIEWPORTEXTEX:
+        canvas_.setViewportExtent(sizeAt(8));
+        break;
+    case U_EMR_SETVIEWPORTORGEX:
+        canvas_.setViewportOrigin(pointAt(8));
+        break;
+    case U_EMR_SCALEVIEWPORTEXTEX:
+        canvas_.scaleViewportExtent(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
+        break;
+    case U_EMR_SCALEWINDOWEXTEX:
+        canvas_.scaleWindowExtent(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
+        break;
+    case U_EMR_SETMAPMODE:
+        canvas_.setMapMode(int(r.u32(8) & 0xFF));
+        break;
+    case U_EMR_SETBKMODE:
+        canvas_.dc().opaqueBackground = r.u32(8) == U_OPAQUE;
+        break;
+    case U_EMR_SETPOLYFILLMODE:
+        canvas_.dc().fillRule = r.u32(8) == U_WINDING ? Qt::WindingFill : Qt::OddEvenFill;
+        break;
+    case U_EMR_SETTEXTALIGN:
+        canvas_.dc().textAlign = r.u32(8);
+        break;
+    case U_EMR_SETTEXTCOLOR:
+        canvas_.dc().textColor = colorRef(r.u32(8));
+        break;
+    case U_EMR_SETBKCOLOR:
+        canvas_.dc().backgroundColor = colorRef(r.u32(8));
+        break;
+    case U_EMR_SETARCDIRECTION:
+        canvas_.dc().clockwiseArcs = r.u32(8) == U_AD_CLOCKWISE;
+        break;
+    case U_EMR_MOVETOEX:
+        canvas_.moveTo(pointAt(8));
+        break;
+    case U_EMR_INTERSECTCLIPRECT:
+        canvas_.intersectClip(readRectL(r, 8));
+        break;
+    case U_EMR_EXCLUDECLIPRECT:
+        canvas_.excludeClip(readRectL(r, 8));
+        break;
+    case U_EMR_EXTSELECTCLIPRGN:
+        // Only the reset (RGN_COPY of no region) is followed; other regions leave the clip as it is.
+        if (r.u32(8) == 0 && r.u32(12) == U_RGN_COPY)
+            canvas_.resetClip();
+        break;
+    case U_EMR_SAVEDC:
+        canvas_.save();
+        break;
+    case U_EMR_RESTOREDC:
+        canvas_.restore(r.i32(8));
+        break;
+    case U_EMR_SETWORLDTRANSFORM:
+    case U_EMR_MODIFYWORLDTRANSFORM: {
+        const QTransform xform(r.f32(8), r.f32(12), r.f32(16), r.f32(20), r.f32(24), r.f32(28));
+        if (type == U_EMR_SETWORLDTRANSFORM)
+            canvas_.setWorldTransform(xform);
+        else
+            canvas_.modifyWorldTransform(xform, r.u32(32));
+        break;
+    }
+    case U_EMR_BEGINPATH:
+        canvas_.beginPath();
+        break;
+    case U_EMR_ENDPATH:
+        canvas_.endPath();
+        break;
+    case U_EMR_ABORTPATH:
+        canvas_.abortPath();
+        break;
+    case U_EMR_CLOSEFIGURE:
+        canvas_.closeFigure();
+        break;
+    case U_EMR_STROKEPATH:
+        canvas_.strokePath();
+        break;
+    case U_EMR_FILLPATH:
+        canvas_.fillPath();
+        break;
+    case U_EMR_STROKEANDFILLPATH:
+        canvas_.strokeAndFillPath();
+        break;
+    case U_EMR_SETPIXELV:
+        canvas_.setPixel(pointAt(8), colorRef(r.u32(16)));
+        break;
+    default:
+        handled = false;
+        break;
+    }
+    return r.ok();
+}
+
+void EmfPlayer::select(quint32 index) {
+    const std::optional<GdiObject> stock = stockObject(index);
+    const GdiObject* object = stock ? &*stock : objects_.get(index);
+    if (!object)
+        return;
+    if (const auto* pen = std::get_if<QPen>(object))
+        canvas_.selectPen(*pen);
+    else if (const auto* brush = std::get_if<QBrush>(object))
+        canvas_.selectBrush(*brush);
+    else if (const auto* font = std::get_if<LogicalFont>(object))
+        canvas_.selectFont(*font);
+}
+
+} // namespace metafile

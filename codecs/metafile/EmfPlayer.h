@@ -1,0 +1,41 @@
+#pragma once
+
+#include "codecs/metafile/Bytes.h"
+#include "codecs/metafile/Canvas.h"
+#include "codecs/metafile/EmfHeader.h"
+
+#include <vector>
+
+namespace metafile {
+
+// Plays the records of an EMF onto a canvas. Every record is checked before use: its size against
+// the file, libuemf's per-record safety check, then each field read through bounds-checked views.
+// Unknown records are skipped; a record that contradicts itself makes the whole picture malformed.
+class EmfPlayer {
+public:
+    EmfPlayer(Canvas& canvas, const EmfHeader& header);
+
+    // False when the file is malformed. `file` must have a few readable bytes past its end (the
+    // safety checks of libuemf look at a record's fixed part before its size).
+    bool play(const Bytes& file);
+
+private:
+    bool record(quint32 type, const Bytes& r);
+    bool stateRecord(quint32 type, const Bytes& r, bool& handled);
+    bool objectRecord(quint32 type, const Bytes& r, bool& handled);
+    bool shapeRecord(quint32 type, const Bytes& r, bool& handled);
+    bool pointsRecord(quint32 type, const Bytes& r, bool& handled);
+    bool bitmapRecord(quint32 type, const Bytes& r, bool& handled);
+    bool textRecord(quint32 type, const Bytes& r, bool& handled);
+    void select(quint32 index);
+
+    Canvas& canvas_;
+    ObjectTable objects_;
+};
+
+// The points of a record: `count` pairs of 16- or 32-bit coordinates at `offset`. Nothing when they
+// do not all lie inside the record.
+std::optional<QPolygonF> readPoints(const Bytes& r, qint64 offset, qint64 count, bool wide);
+QRectF readRectL(const Bytes& r, qint64 offset);
+
+} // namespace metafile

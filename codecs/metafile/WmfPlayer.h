@@ -1,0 +1,31 @@
+#pragma once
+
+#include "codecs/metafile/Bytes.h"
+#include "codecs/metafile/Canvas.h"
+#include "codecs/metafile/WmfHeader.h"
+
+namespace metafile {
+
+// Plays the records of a WMF onto a canvas, checking each record's size against the file (with
+// libuemf's record check besides) and reading every field through bounds-checked views. Unknown
+// records are skipped; a record that contradicts itself makes the whole picture malformed.
+class WmfPlayer {
+public:
+    WmfPlayer(Canvas& canvas, const WmfHeader& header);
+
+    bool play(const Bytes& file);
+
+private:
+    bool record(quint16 function, const Bytes& r);
+    bool stateRecord(quint16 function, const Bytes& r, bool& handled);
+    bool objectRecord(quint16 function, const Bytes& r, bool& handled);
+    bool drawingRecord(quint16 function, const Bytes& r, bool& handled);
+    bool bitmapRecord(quint16 function, const Bytes& r, bool& handled);
+    bool textRecord(quint16 function, const Bytes& r, bool& handled);
+
+    Canvas& canvas_;
+    const WmfHeader& header_;
+    ObjectTable objects_;
+};
+
+} // namespace metafile
