@@ -5,6 +5,7 @@
 #include "editor/TTianjia.h"
 #include "platform/Error.h"
 #include "platform/Platform.h"
+#include "store/BankFolder.h"
 #include "ui_TForm1.h"
 
 using namespace Qt::StringLiterals;
@@ -20,7 +21,7 @@ void TForm1::WMDrawClipboard() {
     // A copy that carries a picture is a picture, whatever text comes with it.
     if (os.clipboardHasImage()) {
         const QString name = QString::number(os.tickCount()) + u".bmp"_s;
-        const QString path = tikuSql->GetMulu() + u'/' + name;
+        const QString path = bankfolder::checked(*tikuSql) + u'/' + name;
         // Nothing is opened or fed with a picture that is not on disk.
         if (!os.writeBitmapFile(path, os.clipboardImage()))
             throw platform::Error(u"无法写入图片文件：%1"_s.arg(path));

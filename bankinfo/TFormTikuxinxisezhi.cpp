@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "store/BankFolder.h"
 #include "store/m_sql.h"
 #include "ui_TFormTikuxinxisezhi.h"
 
@@ -76,13 +77,22 @@ void TFormTikuxinxisezhi::chk1Click() {
 
 void TFormTikuxinxisezhi::btn1Click() {
     m_sql& bank = store();
+    // Checked before anything is stored: a refused folder leaves every setting as it was.
+    const QString folder = ui_->edtmulu->text();
+    if (!bankfolder::staysInside(folder)) {
+        platform::current().showMessage(
+            u"目录“%1”不在程序目录之内，不能作为题库的图片目录：请填写程序目录里的一个文件夹名。"
+            u"没有保存任何设置。"_s.arg(folder));
+        ui_->edtmulu->setFocus();
+        return;
+    }
     bank.SetTikuZuoZhe(ui_->edtzuozhe->text());
     bank.SetTikuRUL(ui_->edtrul->text());
     // Stored whatever the lock: unlocking keeps the password for the next time the bank is locked.
     bank.SetCharMima(ui_->edtmima->text());
     bank.SetIsJiaMi(ui_->chk1->isChecked());
     bank.SetTikuLOGO(ui_->edt1->text());
-    bank.SetMulu(ui_->edtmulu->text());
+    bank.SetMulu(folder);
     accept();
 }
 
@@ -93,13 +103,13 @@ void TFormTikuxinxisezhi::btn2Click() {
         return;
     m_sql& bank = store();
     const QString name = QString::number(os.tickCount()) + QFileInfo(chosen).fileName();
-    const QString target = bank.GetMulu() + u'/' + name;
+    const QString target = bankfolder::checked(bank) + u'/' + name;
     // The new name is the bank's logo from now on, whether or not the dialog is confirmed.
     bank.SetTikuLOGO(name);
     // A target that is there already is kept: the preview then shows the file of that name.
     os.copyFileNoOverwrite(chosen, target);
 
-    const QString shown = bank.GetMulu() + u'/' + bank.GetTikuLOGO();
+    const QString shown = bankfolder::checked(bank) + u'/' + bank.GetTikuLOGO();
     const QImage logo = os.loadPicture(shown);
     if (logo.isNull())
         throw platform::Error(u"无法显示LOGO图片：%1"_s.arg(shown));

@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
+#include "store/BankFolder.h"
 #include "store/m_sql.h"
 #include "ui_TTianjia.h"
 
@@ -52,7 +53,7 @@ void TTianjia::edtTupian_EditClick() {
     if (chosen.isEmpty())
         return;
     const QString name = tickName(chosen);
-    const QString destination = store().GetMulu() + u'/' + name;
+    const QString destination = bankfolder::checked(store()) + u'/' + name;
     imgName = name;
     ui_->edtTupian_Edit->setText(name);
     // A copy that fails is not reported: the display then shows what it finds under the name.
@@ -65,7 +66,7 @@ void TTianjia::WMDropFiles(const QStringList& paths) {
     for (const QString& dropped : paths) {
         const QString path = dropped.left(maxDroppedPathLength);
         const QString name = tickName(path);
-        os.copyFileNoOverwrite(path, store().GetMulu() + u'/' + name);
+        os.copyFileNoOverwrite(path, bankfolder::checked(store()) + u'/' + name);
         imgName = name;
         ShowPicture();
         btn1Click();
@@ -81,7 +82,7 @@ void TTianjia::ShowPicture() {
     }
     try {
         platform::Platform& os = platform::current();
-        const QString path = os.programDirectory() + u'/' + store().GetMulu() + u'/' + imgName;
+        const QString path = os.programDirectory() + u'/' + bankfolder::checked(store()) + u'/' + imgName;
         ui_->Image1->show();
         // The display shows the picture unscaled from its top-left corner: no more is decoded.
         const QImage picture = os.loadPictureCorner(path, ui_->Image1->size());

@@ -44,13 +44,7 @@ struct WatchedWindow {
         dir.makeBank(u"b.stk"_s, sql);
         if (makeFolder)
             QDir().mkpath(u"b"_s);
-        Form1 = &form;
-        QTimer::singleShot(0, [&] {
-            if (whileChooserShows)
-                whileChooserShows();
-            Form2->findChild<QPushButton*>(u"Button1"_s)->click();
-        });
-        form.FormCreate();
+        startThroughChooser(form, whileChooserShows);
     }
     ~WatchedWindow() {
         if (Form1 == &form)
@@ -95,21 +89,6 @@ QList<QPointer<TTianjia>> editorsShownBy(const std::function<void()>& command,
     watch.start();
     command();
     return shown;
-}
-
-// Runs `inside` while the main window's bank information dialog shows, then closes the dialog.
-void whileBankInfoShows(TForm1& form, const std::function<void()>& inside) {
-    QTimer watch;
-    watch.setInterval(10);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!FormTikuxinxisezhi || !FormTikuxinxisezhi->isVisible())
-            return;
-        watch.stop();
-        inside();
-        FormTikuxinxisezhi->close();
-    });
-    watch.start();
-    form.btnButttikuxinxiClick();
 }
 
 // The question text as a save would store it.

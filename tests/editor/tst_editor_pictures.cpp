@@ -1,13 +1,12 @@
 // The editor's picture: chosen in the file dialog, dropped on the window, shown from the bank's
 // folder (unscaled from its corner, GIFs animated by their name), and what each way saves.
 #include "tests/editor/EditorFixture.h"
+#include "tests/support/FileDrop.h"
 #include "tests/support/Files.h"
 
 #include <QApplication>
-#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QMovie>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,6 +15,8 @@
 
 using namespace Qt::StringLiterals;
 using namespace fixture;
+using filedrop::dropFiles;
+using filedrop::dropUrls;
 
 namespace {
 
@@ -29,24 +30,6 @@ QByteArray twoFrameGif() {
                                "21f904000a000000"
                                "2c00000000010001000002024c010000" // frame 2: colour 1
                                "3b");
-}
-
-// Sends a drop of `paths` (as file URLs, or `urls` as given) onto `target`, as a file manager would.
-void dropUrls(QWidget* target, const QList<QUrl>& urls) {
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &enter);
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
-}
-
-void dropFiles(QWidget* target, const QStringList& paths) {
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls << QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    dropUrls(target, urls);
 }
 
 QColor shownColourAt(const Ui::TTianjia& ui, QPoint at) {

@@ -4,12 +4,17 @@
 // window itself, the editor, the clipboard watcher). Tests that include it link qelbrin_app.
 #include "app/QuestionListModel.h"
 #include "app/TForm1.h"
+#include "bankinfo/TFormTikuxinxisezhi.h"
+#include "chooser/TForm2.h"
 #include "store/m_sql.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/WorkDir.h"
 
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <functional>
 
 namespace fixture {
 
@@ -41,6 +46,36 @@ inline QStringList storedQuestion(const QString& path, const QString& id) {
                             QString::number(bank.ti_daan), bank.img,        bank.jiexi};
     bank.Close();
     return cells;
+}
+
+// Starts `form` as the program does: it becomes `Form1`, and FormCreate subscribes the clipboard
+// watcher and runs the chooser, which is answered with "打开" on the bank it selected (after
+// `whileChooserShows`, if given), then opens that bank.
+inline void startThroughChooser(TForm1& form, const std::function<void()>& whileChooserShows = {}) {
+    Form1 = &form;
+    QTimer::singleShot(0, [whileChooserShows] {
+        if (whileChooserShows)
+            whileChooserShows();
+        Form2->findChild<QPushButton*>(u"Button1"_s)->click();
+    });
+    form.FormCreate();
+}
+
+// Runs `inside` while the main window's bank information dialog shows, then closes the dialog if
+// `inside` left it open.
+inline void whileBankInfoShows(TForm1& form, const std::function<void()>& inside) {
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (!FormTikuxinxisezhi || !FormTikuxinxisezhi->isVisible())
+            return;
+        watch.stop();
+        inside();
+        if (FormTikuxinxisezhi->isVisible())
+            FormTikuxinxisezhi->close();
+    });
+    watch.start();
+    form.btnButttikuxinxiClick();
 }
 
 // A main window opened on the bank "b.stk" made from `sql`, in a fresh working directory, with the
