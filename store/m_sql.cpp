@@ -79,19 +79,35 @@ QString readWriteUri(const QString& path) {
            u"?mode=rw"_s;
 }
 
+// How long a statement waits for a bank that another program holds before it fails: long enough for
+// another program's write, short enough not to freeze the window.
+constexpr int busyTimeoutMs = 2000;
+
 void runChecked(QSqlQuery& query, const QString& statement) {
     if (!query.exec(statement))
         raiseEngineError(query.lastError());
 }
 
-// Synchronous writes and a rollback journal: every write is on disk when it returns, and a bank
-// stays one file between writes.
+// Synchronous writes: every write is on disk when it returns, in either journal mode. The setting
+// belongs to the connection; opening leaves the file as it is.
 void setUpConnection(const QSqlDatabase& db) {
     QSqlQuery query(db);
     runChecked(query, u"PRAGMA synchronous=FULL"_s);
-    runChecked(query, u"PRAGMA journal_mode=DELETE"_s);
-    if (!query.next() || query.value(0).toString().compare(u"delete"_s, Qt::CaseInsensitive) != 0)
-        throw Error(u"题库读写出错：不能使用回滚日志"_s);
+}
+
+// Before a write: a bank in write-ahead-log mode (another tool may have set it) goes back to the
+// rollback journal, so that it is one file again once the write returns. The mode is a property of
+// the file, so this waits for the program's first write. While another program has the bank open the
+// change is refused at once, without the busy wait; the write then goes into the log, just as safely
+// synced, and the next write tries again. True once the bank is in rollback-journal mode.
+bool useRollbackJournal(const QSqlDatabase& db) {
+    QSqlQuery query(db);
+    runChecked(query, u"PRAGMA busy_timeout=0"_s);
+    const bool changed = query.exec(u"PRAGMA journal_mode=DELETE"_s) && query.next() &&
+                         query.value(0).toString().compare(u"delete"_s, Qt::CaseInsensitive) == 0;
+    query.finish();
+    runChecked(query, u"PRAGMA busy_timeout=%1"_s.arg(busyTimeoutMs));
+    return changed;
 }
 
 void checkColumns(const QSqlDatabase& db, const QString& table, const QStringList& columns) {
@@ -125,8 +141,7 @@ bool connectBank(const QString& name, const QString& path) {
         throw Error(u"题库不是文件：%1"_s.arg(path));
     QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
     db.setDatabaseName(readWriteUri(path));
-    // A bank held by another program fails after a short wait instead of freezing the window.
-    db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=2000"_s);
+    db.setConnectOptions(u"QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1"_s.arg(busyTimeoutMs));
     if (!db.open() && db.lastError().isValid())
         raiseEngineError(db.lastError());
     if (!db.isOpen())
@@ -167,16 +182,18 @@ QString nextConnectionName() {
 // on the bank, only when a step finds no further row. Without it a store idle after reading one
 // setting would keep every other program from writing the bank.
 struct m_sql::Cursor {
-    explicit Cursor(const QSqlDatabase& db) : query(db) {}
+    Cursor(const QSqlDatabase& db, QString connection) : query(db), connectionName(std::move(connection)) {}
 
     enum class Ahead { Row, End, Failed };
 
     QSqlQuery query;
-    bool holdsResult = false; // the last statement was a select
-    int rowsChanged = 0;      // by the last statement that was not a select
-    bool eof = true;          // past the last row, or the result is empty
-    bool hasRow = false;      // `row` holds the current row (the last one, past the end)
-    QSqlRecord columns;       // the result's column names
+    QString connectionName;
+    bool rollbackJournal = false; // the bank is known to be in rollback-journal mode
+    bool holdsResult = false;     // the last statement was a select
+    int rowsChanged = 0;          // by the last statement that was not a select
+    bool eof = true;              // past the last row, or the result is empty
+    bool hasRow = false;          // `row` holds the current row (the last one, past the end)
+    QSqlRecord columns;           // the result's column names
     std::array<int, ColumnCount> questionColumns{}; // where the question's columns are, -1 if absent
     QList<QVariant> row;
     QList<QVariant> ahead;
@@ -193,6 +210,8 @@ struct m_sql::Cursor {
         ahead.clear();
         aheadState = Ahead::End;
         query.finish();
+        if (!select && !rollbackJournal)
+            rollbackJournal = useRollbackJournal(QSqlDatabase::database(connectionName, false));
         query.setForwardOnly(true);
         if (!query.prepare(prepared.text))
             raiseEngineError(query.lastError());
@@ -312,7 +331,7 @@ bool m_sql::Open(const QString& path) {
         platform::current().showMessage(notConnectedMessage);
         return false;
     }
-    cursor_ = std::make_unique<Cursor>(QSqlDatabase::database(connectionName_, false));
+    cursor_ = std::make_unique<Cursor>(QSqlDatabase::database(connectionName_, false), connectionName_);
     openPath_ = path;
     return true;
 }

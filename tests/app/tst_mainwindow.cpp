@@ -2,11 +2,18 @@
 #include "app/TForm1.h"
 #include "chooser/TForm2.h"
 #include "tests/support/BankLock.h"
+#include "tests/support/Files.h"
 #include "tests/support/MainWindowFixture.h"
 #include "ui_TForm1.h"
+#include "ui_TForm2.h"
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -70,6 +77,69 @@ private slots:
         QVERIFY(form.acceptClipText);
         QVERIFY(!Form2->isVisible());
         QCOMPARE(form.questionList()->rowCount(), 3);
+    }
+
+    // A bank another tool put into write-ahead-log mode: the chooser's lock check, the main window's
+    // list and an editor that is closed unsaved read it, and the file is as it was, still in that mode.
+    void aWalBankIsUnchangedUntilTheProgramWrites() {
+        FakePlatformScope os;
+        WorkDir dir;
+        dir.makeBank(u"b.stk"_s, threeQuestions);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"wal-maker"_s);
+            db.setDatabaseName(u"b.stk"_s);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(u"PRAGMA journal_mode=WAL"_s));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(u"wal-maker"_s);
+        const QByteArray before = testfiles::readFile(u"b.stk"_s);
+        const auto journalMode = [] {
+            QString mode;
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"wal-reader"_s);
+                db.setDatabaseName(u"b.stk"_s);
+                db.open();
+                QSqlQuery query(u"PRAGMA journal_mode"_s, db);
+                mode = query.next() ? query.value(0).toString() : QString();
+            }
+            QSqlDatabase::removeDatabase(u"wal-reader"_s);
+            return mode;
+        };
+
+        {
+            TForm1 form;
+            Form1 = &form;
+            // Return in the chooser's drop-down, where its focus starts, opens the bank.
+            bool openedByKey = false;
+            QTimer::singleShot(0, [&] {
+                if (QTest::qWaitForWindowActive(Form2) && QApplication::focusWidget() == Form2->form()->cbb1)
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                openedByKey = !Form2->isVisible();
+                if (!openedByKey)
+                    Form2->form()->Button1->click();
+            });
+            form.FormCreate();
+            QVERIFY(openedByKey);
+            QCOMPARE(form.questionList()->rowCount(), 3);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QTimer::singleShot(0, [] {
+                if (auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    editor->close();
+            });
+            form.selectedId = u"2"_s;
+            form.lv1DblClick();
+            QCOMPARE(testfiles::readFile(u"b.stk"_s), before);
+            form.close();
+            Form1 = nullptr;
+        }
+
+        QCOMPARE(testfiles::readFile(u"b.stk"_s), before);
+        QCOMPARE(QDir().entryList({u"b.stk*"_s}, QDir::Files), QStringList{u"b.stk"_s});
+        QCOMPARE(journalMode(), u"wal"_s);
+        QVERIFY(os.messages.isEmpty());
+        QVERIFY(os.errors.isEmpty());
     }
 
     void onlyTheWidthFollowsAResize() {
