@@ -8,6 +8,7 @@
 #include "ui_TForm2.h"
 
 #include <QKeyEvent>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +19,11 @@ namespace {
 const QString templateBank = u"tavrindata/mb"_s;
 const QString defaultLogo = u"tavrindata/torvesk.jpg"_s;
 const QString logoName = u"torvesk.jpg"_s;
+
+QString unreadableLock(const QString& bank) {
+    return u"题库“%1”现在无法读取，不能确认它是否加密，所以没有打开。请稍后再试，或选择别的题库。"_s.arg(
+        bank);
+}
 
 // A unit name becomes a directory and a file of the working directory; a name that would reach
 // elsewhere (a separator, "." or "..") is refused like a directory that cannot be made.
@@ -59,25 +65,59 @@ void TForm2::cbb1Change() {
     CheckLock();
 }
 
-void TForm2::CheckLock() {
+TForm2::Lock TForm2::CheckLock() {
+    const QString path = ui_->cbb1->currentText();
     m_sql bank;
-    if (!bank.Open(ui_->cbb1->currentText()))
-        return;
-    ui_->pnl1->setVisible(bank.GetIsJiaMi());
+    if (!bank.Open(path))
+        return path.isEmpty() ? Lock::None : Lock::Unknown;
+    // A bank that could not be opened (held busy by another program, say) leaves the store on the
+    // fallback bank, whose lock says nothing about this one.
+    if (bank.openPath() != path)
+        return Lock::Unknown;
+    const bool locked = bank.GetIsJiaMi();
     charMima = bank.GetCharMima();
     bank.Close();
+    ShowLockPanel(locked);
+    return locked ? Lock::Locked : Lock::Open;
 }
 
+void TForm2::ShowLockPanel(bool locked) {
+    ui_->pnl1->setVisible(locked);
+    ui_->Button1->setVisible(!locked);
+}
+
+// Both ways in read the lock again as the bank is opened: the bank may have been locked since the
+// list was read, or its last check may have found it unreadable.
 void TForm2::Button1Click() {
-    mainForm->tikuPath = ui_->cbb1->currentText();
-    accept();
+    switch (CheckLock()) {
+    case Lock::Locked:
+        // The lock panel shows now; its "打开", with the password, is the way in.
+        ui_->edtmima->setFocus();
+        return;
+    case Lock::Unknown:
+        platform::current().showMessage(unreadableLock(ui_->cbb1->currentText()));
+        return;
+    case Lock::None:
+    case Lock::Open:
+        OpenChosen();
+        return;
+    }
 }
 
 void TForm2::btn1Click() {
-    if (ui_->edtmima->text() != charMima) {
+    const Lock lock = CheckLock();
+    if (lock == Lock::Unknown) {
+        platform::current().showMessage(unreadableLock(ui_->cbb1->currentText()));
+        return;
+    }
+    if (lock == Lock::Locked && ui_->edtmima->text() != charMima) {
         platform::current().showMessage(u"密码错误"_s);
         return;
     }
+    OpenChosen();
+}
+
+void TForm2::OpenChosen() {
     mainForm->tikuPath = ui_->cbb1->currentText();
     accept();
 }
@@ -118,6 +158,12 @@ void TForm2::Button3Click() {
     platform::current().exitProcess(0);
 }
 
+void TForm2::reject() {
+    // A chooser left without a choice has no bank for the main window: a path left behind by a failed
+    // creation must not be opened, past its lock, by the main window.
+    platform::runGuarded([this] { Button3Click(); });
+}
+
 void TForm2::buttonDaoruClick() {
     // A new dialog for every run, owned by the chooser and released with it.
     auto* dialog = new TFormDaoru(this);
@@ -129,10 +175,34 @@ void TForm2::buttonDaoruClick() {
         accept();
 }
 
+void TForm2::ReturnPressed() {
+    QWidget* focus = focusWidget();
+    if (focus == ui_->edtmima) {
+        ui_->btn1->click();
+    } else if (focus == ui_->edt1) {
+        ui_->Button2->click();
+    } else if (focus == ui_->cbb1) {
+        // The bank's own way in: the plain "打开", or the password when the bank is locked.
+        if (ui_->pnl1->isVisible())
+            ui_->edtmima->setFocus();
+        else
+            ui_->Button1->click();
+    } else if (auto* button = qobject_cast<QPushButton*>(focus); button && button->isVisible()) {
+        button->click();
+    }
+}
+
 void TForm2::keyPressEvent(QKeyEvent* event) {
     // Escape would close the dialog without a choice; like the title bar, the chooser has no such way out.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        return;
+    }
+    // No button is the dialog's default: Return goes to the focused control's own button.
+    const bool onlyKeypad = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && onlyKeypad) {
+        event->accept();
+        ReturnPressed();
         return;
     }
     QDialog::keyPressEvent(event);

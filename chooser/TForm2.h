@@ -32,11 +32,30 @@ public:
 
     Ui::TForm2* form() const { return ui_.get(); }
 
+    // Leaving without a choice (the window manager's close) ends the program, as "退出" does.
+    void reject() override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void CheckLock();
+    // What a lock check learnt of the bank named in cbb1.
+    enum class Lock {
+        None,    // no bank is named: the list is empty
+        Open,    // the bank is not locked
+        Locked,  // the bank is locked; charMima holds its password
+        Unknown, // the bank could not be read: whether it is locked is not known
+    };
+    // Reads the lock of the bank named in cbb1 and shows or hides the lock panel to match. A bank
+    // that cannot be read leaves the panel and charMima as they are.
+    Lock CheckLock();
+    // The lock panel over the plain "打开", which is hidden with it so that neither Tab nor a
+    // default button reaches it.
+    void ShowLockPanel(bool locked);
+    // Return or Enter: the button of the control that has the focus, never one of another control.
+    void ReturnPressed();
+    // Hands the bank named in cbb1 to the main window and closes the chooser.
+    void OpenChosen();
 
     std::unique_ptr<Ui::TForm2> ui_;
 };

@@ -3,6 +3,7 @@
 #include "import/TFormDaoru.h"
 #include "store/m_sql.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/LockedBank.h"
 #include "tests/support/WorkDir.h"
 #include "ui_TForm2.h"
 #include "ui_TFormDaoru.h"
@@ -18,16 +19,11 @@
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
+using lockedbank::lockSql;
 
 namespace {
 
 const QString openError = u"错误代码:30,或者请以管理员身份运行；"_s;
-
-QString lockSql(const QString& password) {
-    return u"UPDATE jiegou SET str_value='1' WHERE str_name='isJiaMi';\n"
-           u"UPDATE jiegou SET str_value='"_s +
-           password + u"' WHERE str_name='CharMima';"_s;
-}
 
 QString settingOf(const QString& bankPath, const QString& key) {
     m_sql bank;
