@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/MainWindowAccessible.h"
 #include "app/QuestionListModel.h"
 #include "bankinfo/TFormTikuxinxisezhi.h"
 #include "chooser/TForm2.h"
@@ -46,6 +47,7 @@ std::set<int> rowsOf(const QItemSelection& selection) {
 } // namespace
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::TForm1>()) {
+    mainwindowaccessible::install();
     ui_->setupUi(this);
     setMinimumHeight(designHeight);
     setMaximumHeight(designHeight);

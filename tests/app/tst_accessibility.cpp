@@ -89,6 +89,40 @@ private slots:
         }
     }
 
+    // Screen readers announce the main window as a window with its caption, not as a filler; what
+    // lies inside it keeps its own roles.
+    void theMainWindowIsAWindow() {
+        FakePlatformScope os;
+        WorkDir dir;
+        TForm1 main;
+        main.setWindowTitle(u"b题库作者是：张三----"_s);
+        main.show();
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&main);
+        QVERIFY(face);
+        QCOMPARE(face->role(), QAccessible::Window);
+        QCOMPARE(face->text(QAccessible::Name), main.windowTitle());
+        QCOMPARE(QAccessible::queryAccessibleInterface(main.findChild<QAbstractItemView*>(u"lv1"_s))->role(),
+                 QAccessible::Table);
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(main.findChild<QAbstractButton*>(u"btntianjia"_s))->role(),
+            QAccessible::PushButton);
+        QCOMPARE(QAccessible::queryAccessibleInterface(main.findChild<QAbstractButton*>(u"chkjiantieban"_s))
+                     ->role(),
+                 QAccessible::CheckBox);
+        // Every control is reached from the window by walking its children, as a screen reader does.
+        QSet<QObject*> reached;
+        QList<QAccessibleInterface*> pending{face};
+        while (!pending.isEmpty()) {
+            QAccessibleInterface* next = pending.takeFirst();
+            reached.insert(next->object());
+            for (int i = 0; i < next->childCount(); ++i)
+                if (QAccessibleInterface* child = next->child(i))
+                    pending << child;
+        }
+        for (const QString& name : {u"lv1"_s, u"btntianjia"_s, u"dele_butt"_s, u"chkjiantieban"_s})
+            QVERIFY2(reached.contains(main.findChild<QWidget*>(name)), qPrintable(name));
+    }
+
     void newBankEditIsNamedAfterItsLabel() {
         FakePlatformScope os;
         WorkDir dir;
