@@ -184,6 +184,29 @@ const QList<ToolCase>& toolCases() {
              const QList<QRectF> b = p.browserBoxes(html, {u"→"_s, u"F"_s, u"=ma"_s});
              QVERIFY(above(b[0], b[1]) && leftOf(b[1], b[2]) && sameLine(b[2], b[1]));
          }},
+        {"line after a vector that ends the line", u"x F"_s, u"F"_s,
+         [](HelperPage& p) {
+             return p.press(u"vector"_s) && p.key(Qt::Key_End) && p.key(Qt::Key_Return) && p.type(u"m"_s);
+         },
+         [](const Fragment& f, HelperPage&, const QString&) {
+             QVERIFY(above(f.box(u"→"_s), f.box(u"F"_s)));
+             QVERIFY(higher(f.box(u"F"_s), f.box(u"m"_s)));
+             QVERIFY(leftOf(f.box(u"m"_s), f.box(u"F"_s)));
+         }},
+        {"fraction on the line after a fraction",
+         {},
+         {},
+         [](HelperPage& p) {
+             return p.press(u"fraction"_s) && p.type(u"1"_s) && p.key(Qt::Key_Down) && p.type(u"2"_s) &&
+                    p.key(Qt::Key_End) && p.key(Qt::Key_Right) && p.key(Qt::Key_Return) &&
+                    p.press(u"fraction"_s) && p.type(u"3"_s) && p.key(Qt::Key_Down) && p.type(u"4"_s);
+         },
+         [](const Fragment& f, HelperPage& p, const QString& html) {
+             QVERIFY(above(f.box(u"1"_s), f.box(u"2"_s)) && above(f.box(u"3"_s), f.box(u"4"_s)));
+             QVERIFY(higher(f.box(u"2"_s), f.box(u"3"_s)));
+             const QList<QRectF> b = p.browserBoxes(html, {u"1"_s, u"2"_s, u"3"_s, u"4"_s});
+             QVERIFY(above(b[0], b[1]) && above(b[2], b[3]) && higher(b[1], b[2]));
+         }},
         {"overline", u"AB=CD"_s, u"AB"_s, [](HelperPage& p) { return p.press(u"overline"_s); },
          [](const Fragment& f, HelperPage&, const QString&) {
              QVERIFY(f.barred(u"AB"_s));
