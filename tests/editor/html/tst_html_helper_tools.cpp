@@ -176,6 +176,21 @@ const QList<ToolCase>& toolCases() {
              const QList<QRectF> b = p.browserBoxes(html, {u"√"_s, u"1"_s, u"2"_s});
              QVERIFY(leftOf(b[0], b[1]) && above(b[1], b[2]));
          }},
+        {"fraction typed into an empty root",
+         u"r="_s,
+         {},
+         [](HelperPage& p) {
+             return p.press(u"root"_s) && p.press(u"fraction"_s) && p.type(u"1"_s) && p.key(Qt::Key_Down) &&
+                    p.type(u"2"_s);
+         },
+         [](const Fragment& f, HelperPage& p, const QString& html) {
+             QVERIFY(above(f.box(u"1"_s), f.box(u"2"_s)));
+             QVERIFY(f.barred(u"1"_s));
+             QVERIFY(leftOf(f.box(u"√"_s), f.box(u"1"_s)));
+             QVERIFY(!f.barred(u"r="_s));
+             const QList<QRectF> b = p.browserBoxes(html, {u"√"_s, u"1"_s, u"2"_s});
+             QVERIFY(leftOf(b[0], b[1]) && above(b[1], b[2]));
+         }},
         {"vector arrow", u"F=ma"_s, u"F"_s, [](HelperPage& p) { return p.press(u"vector"_s); },
          [](const Fragment& f, HelperPage& p, const QString& html) {
              QVERIFY(above(f.box(u"→"_s), f.box(u"F"_s)));
