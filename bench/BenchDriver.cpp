@@ -3,9 +3,11 @@
 #include "bench/BankMaker.h"
 #include "bench/BenchCases.h"
 #include "bench/EditorCase.h"
+#include "bench/HtmlPanelCase.h"
 #include "bench/ImportScan.h"
 #include "bench/Measure.h"
 #include "bench/PictureCases.h"
+#include "bench/StartupCase.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,10 +42,18 @@ const std::vector<PlannedCase> plan = {
     {"show_picture_jpeg", 24},
     {"show_picture_png", 24},
     {"show_picture_emf", 20},
+    // n: the banks in the program directory the program starts in.
+    {"startup", 10},
+    {"open_html_panel", 1000},
 };
 
 bool readsText(const PlannedCase& c) {
     return c.name == "import_scan";
+}
+
+// The startup case lays out a program directory of its own, banks and all.
+bool makesItsOwnInput(const PlannedCase& c) {
+    return c.name == "startup";
 }
 
 // The picture cases show their picture over a small bank: the bank's size does not matter to them.
@@ -59,6 +69,8 @@ QString textName(int megabytes) {
 
 // The file a case works on, relative to the working directory.
 QString inputOf(const PlannedCase& c) {
+    if (makesItsOwnInput(c))
+        return u"-"_s;
     if (benchcases::isPictureCase(c.name))
         return bankName(pictureBankSize);
     return readsText(c) ? textName(c.n) : bankName(c.n);
@@ -120,6 +132,8 @@ int runBenchmark(const BenchOptions& options) {
     for (const PlannedCase& c : plan) {
         if ((options.only.empty() || options.only == c.name) && (options.maxN == 0 || c.n <= options.maxN)) {
             cases.push_back(c);
+            if (makesItsOwnInput(c))
+                continue;
             if (benchcases::isPictureCase(c.name))
                 bankSizes.insert(pictureBankSize);
             else
@@ -185,6 +199,12 @@ int runBenchCase(const BenchOptions& options) {
             report = benchcases::listCommand(options.caseName, options.n, bank);
         else if (options.caseName == "open_editor")
             report = benchcases::openEditor(options.n, bank);
+        else if (options.caseName == "startup")
+            report = benchcases::startup(options.n);
+        else if (options.caseName == "open_html_panel" && options.firstOnly)
+            return benchcases::openHtmlPanelOnce(bank);
+        else if (options.caseName == "open_html_panel")
+            report = benchcases::openHtmlPanel(options.n, bank);
         else if (options.caseName == "import_scan")
             report = importscan::importScan(options.n, bank);
         else if (benchcases::isPictureCase(options.caseName) && !options.pictureInto.empty()) {

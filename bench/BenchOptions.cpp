@@ -10,9 +10,11 @@ constexpr const char* usage =
     "usage: qelbrin_bench [--only CASE] [--max-n N] [--timeout SECONDS]\n"
     "       qelbrin_bench --case CASE --n N --bank FILE   (one measurement; the driver runs these)\n"
     "       qelbrin_bench --case CASE --n N --picture-into FOLDER   (writes a picture case's picture)\n"
+    "       qelbrin_bench --case open_html_panel --n N --bank FILE --first-only   (one first opening)\n"
     "cases: open_list (n = 1000, 10000, 100000), add, update, delete, open_editor (n = 100000),\n"
     "       import_scan (n = 100: a text of that many MiB), show_picture_jpeg, show_picture_png\n"
-    "       (n = 24 megapixels), show_picture_emf (n = 20 MiB)\n";
+    "       (n = 24 megapixels), show_picture_emf (n = 20 MiB), startup (n = 10 banks),\n"
+    "       open_html_panel (n = 1000)\n";
 
 bool positive(const char* text, int& out) {
     char* end = nullptr;
@@ -29,6 +31,10 @@ std::optional<BenchOptions> parseBenchOptions(int argc, char** argv) {
     BenchOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (arg == "--first-only") {
+            options.firstOnly = true;
+            continue;
+        }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = value != nullptr;
         if (ok && arg == "--only")

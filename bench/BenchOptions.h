@@ -18,6 +18,8 @@ struct BenchOptions {
     // With a picture case: only write its picture into this folder. The driver has a child do it,
     // since a process's peak memory passes on to the processes it starts.
     std::string pictureInto;
+    // With open_html_panel: only the first opening, its milliseconds alone on stdout.
+    bool firstOnly = false;
 };
 
 // The options, or nothing (after a message on stderr) when the command line is not understood.

@@ -4,17 +4,24 @@
 
 #include <QDir>
 #include <stdexcept>
+#include <utility>
 
 // The real platform, with the program's folder where the benchmark works (its banks and their
-// folders lie there) and no box waiting for a click: a message would stop a measuring child until
-// its timeout, so it ends the case with the message's text instead.
+// folders lie there) unless a case names another, and no box waiting for a click: a message would stop
+// a measuring child until its timeout, so it ends the case with the message's text instead.
 class BenchPlatform final : public platform::SystemPlatform {
 public:
-    QString programDirectory() override { return QDir::currentPath(); }
+    BenchPlatform() = default;
+    explicit BenchPlatform(QString programDir) : programDir_(std::move(programDir)) {}
+
+    QString programDirectory() override { return programDir_.isEmpty() ? QDir::currentPath() : programDir_; }
     void showMessage(const QString& text) override {
         throw std::runtime_error("message box: " + text.toStdString());
     }
     void reportError(const QString& text) override {
         throw std::runtime_error("error: " + text.toStdString());
     }
+
+private:
+    QString programDir_;
 };

@@ -60,12 +60,16 @@ double currentRssMb() {
 }
 
 std::string jsonLine(const CaseReport& r) {
-    std::string line = "{\"case\": " + quoted(r.name) + ", \"n\": " + std::to_string(r.n) +
-                       ", \"ms\": " + number(r.ms, 3) + ", \"floor_ms\": " + number(r.floorMs, 3) +
-                       ", \"ratio\": " + number(r.floorMs > 0 ? r.ms / r.floorMs : 0, 2) +
-                       ", \"peak_rss_mb\": " + number(r.peakRssMb, 1) +
-                       ", \"start_rss_mb\": " + number(r.startRssMb, 1) +
-                       ", \"runs\": " + std::to_string(r.runs);
+    std::string line =
+        "{\"case\": " + quoted(r.name) + ", \"n\": " + std::to_string(r.n) + ", \"ms\": " + number(r.ms, 3);
+    if (r.floorMs > 0)
+        line += ", \"floor_ms\": " + number(r.floorMs, 3) + ", \"ratio\": " + number(r.ms / r.floorMs, 2);
+    if (r.againMs > 0)
+        line += ", \"again_ms\": " + number(r.againMs, 3);
+    line += ", \"peak_rss_mb\": " + number(r.peakRssMb, 1) +
+            ", \"start_rss_mb\": " + number(r.startRssMb, 1) + ", \"runs\": " + std::to_string(r.runs);
+    if (r.programRssMb > 0)
+        line += ", \"program_rss_mb\": " + number(r.programRssMb, 1);
     if (r.mbPerS > 0)
         line += ", \"mb_per_s\": " + number(r.mbPerS, 1);
     if (r.fullMs > 0)

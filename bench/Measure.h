@@ -30,13 +30,16 @@ struct CaseReport {
     double peakRssMb = 0;
     double startRssMb = 0; // before the measured work: what the process costs without it
     int runs = 0;
-    double mbPerS = 0;  // MiB of input a second, for the cases that read a file; 0: not reported
-    double fullMs = 0;  // picture cases: decoding the whole picture, beside the corner the display shows
-    std::string target; // empty: none
+    double mbPerS = 0;       // MiB of input a second, for the cases that read a file; 0: not reported
+    double fullMs = 0;       // picture cases: decoding the whole picture, beside the corner the display shows
+    double againMs = 0;      // open_html_panel: the second and later openings, beside the first (ms)
+    double programRssMb = 0; // startup: the started program's resident set once its window is shown
+    std::string target;      // empty: none
 };
 
 // {"case": ..., "n": ..., "ms": ..., "floor_ms": ..., "ratio": ..., "peak_rss_mb": ..., ...}, with
-// "mb_per_s" and "full_decode_ms" where the case reports them.
+// "mb_per_s", "full_decode_ms", "again_ms" and "program_rss_mb" where the case reports them, and
+// without "floor_ms" and "ratio" for a case that has no floor.
 std::string jsonLine(const CaseReport& report);
 // {"case": ..., "n": ..., "error": ...}
 std::string errorLine(const std::string& name, int n, const std::string& error);

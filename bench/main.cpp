@@ -1,6 +1,7 @@
 // The benchmark of opening a bank and of the main window's list commands on large banks.
 #include "bench/BenchDriver.h"
 #include "bench/BenchOptions.h"
+#include "editor/BrowserEnvironment.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return runBenchmark(*options);
     }
+    browserenvironment::prepare();
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Qelbrin"_s);
     return runBenchCase(*options);
