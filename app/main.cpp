@@ -3,7 +3,7 @@
 #include "app/DisplayChoice.h"
 #include "app/TForm1.h"
 #include "bankinfo/TFormTikuxinxisezhi.h"
-#include "editor/BrowserEnvironment.h"
+#include "editor/HtmlBrowserModule.h"
 #include "editor/TTianjia.h"
 #include "import/TFormDaoru.h"
 #include "platform/Guard.h"
@@ -16,8 +16,9 @@ using namespace Qt::StringLiterals;
 int main(int argc, char** argv) {
     // The clipboard watcher needs a window system that reports copies made in the background.
     displaychoice::apply();
-    // The editor's embedded browser reads its settings from the environment once, at its start.
-    browserenvironment::prepare();
+    // The HTML panel's browser is loaded when the panel is first opened; what it needs of the
+    // application object is said now.
+    htmlbrowsermodule::prepareBeforeApplication();
     displaycheck::install();
     QApplication app(argc, argv);
     displaycheck::uninstall();

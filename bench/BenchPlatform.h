@@ -15,6 +15,8 @@ public:
     explicit BenchPlatform(QString programDir) : programDir_(std::move(programDir)) {}
 
     QString programDirectory() override { return programDir_.isEmpty() ? QDir::currentPath() : programDir_; }
+    // The benchmark runs from its build folder; the modules lie in the built program directory.
+    QStringList moduleDirectories() override { return {QStringLiteral(QELBRIN_BENCH_PROGRAM_DIR)}; }
     void showMessage(const QString& text) override {
         throw std::runtime_error("message box: " + text.toStdString());
     }

@@ -1,7 +1,7 @@
 // The benchmark of opening a bank and of the main window's list commands on large banks.
 #include "bench/BenchDriver.h"
 #include "bench/BenchOptions.h"
-#include "editor/BrowserEnvironment.h"
+#include "editor/HtmlBrowserModule.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -20,7 +20,8 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return runBenchmark(*options);
     }
-    browserenvironment::prepare();
+    // As in the program: the HTML panel's browser is loaded when the panel first opens.
+    htmlbrowsermodule::prepareBeforeApplication();
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Qelbrin"_s);
     return runBenchCase(*options);

@@ -13,6 +13,7 @@ class QMovie;
 class QPlainTextEdit;
 class QTimer;
 class QWebEngineView;
+class HtmlPanelBrowser;
 class m_sql;
 
 // The question editor: one question of the open bank written or changed, shown modally by the main
@@ -111,8 +112,9 @@ private:
 
     // --- HTML panel state (TTianjiaHtml.cpp) ---
     QWebEngineView* webBrowser_ = nullptr;
-    // The panel's browser, holding webBrowser_; made at the panel's first opening.
-    class HtmlBrowser* htmlBrowser_ = nullptr;
+    // The panel's browser, holding webBrowser_; made at the panel's first opening. A child widget of
+    // the panel.
+    HtmlPanelBrowser* htmlBrowser_ = nullptr;
     // --- end of HTML panel state ---
 };
 

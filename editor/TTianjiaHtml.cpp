@@ -1,6 +1,7 @@
 // The editor's HTML panel: a fragment composed on the helper page in the embedded browser is
-// appended to the question text.
-#include "editor/HtmlBrowser.h"
+// appended to the question text. The browser comes from its module, loaded at the first opening.
+#include "editor/HtmlBrowserModule.h"
+#include "editor/HtmlPanelBrowser.h"
 #include "editor/TTianjia.h"
 #include "platform/Error.h"
 #include "platform/Guard.h"
@@ -36,22 +37,22 @@ void TTianjia::connectHtmlPanel() {
 
 void TTianjia::BitBtn1Click() {
     // Made at the first opening only: most editors never show the panel, and one is made hidden at
-    // start-up, so the browser's start costs nothing until it is wanted.
+    // start-up, so the browser's start costs nothing until it is wanted. Without its module the
+    // panel stays closed and the error report says why.
     if (!htmlBrowser_) {
-        htmlBrowser_ = new HtmlBrowser(ui_->WebBrowser1Host);
+        htmlBrowser_ = htmlbrowsermodule::factory().create(
+            ui_->WebBrowser1Host, platform::guarded([this] { WebBrowser1ProgressChange(); }));
         auto* layout = new QVBoxLayout(ui_->WebBrowser1Host);
         layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(htmlBrowser_);
+        layout->addWidget(htmlBrowser_->widget());
         webBrowser_ = htmlBrowser_->view();
-        connect(htmlBrowser_, &HtmlBrowser::progressed, this,
-                platform::guarded([this] { WebBrowser1ProgressChange(); }));
     }
     // Over every other control of the window while composing.
     ui_->Panel1->raise();
     ui_->Panel1->show();
     htmlPending = false;
     htmlBrowser_->open(helperPage());
-    htmlBrowser_->setFocus();
+    htmlBrowser_->widget()->setFocus();
 }
 
 void TTianjia::Button1Click() {

@@ -52,6 +52,9 @@ public:
     // The folder of the program's own executable. The picture display and the helper page are found
     // there; everything else is taken against the working directory.
     virtual QString programDirectory() = 0;
+    // The folders a library that the program loads only when it is needed (a module) is looked for
+    // in, in order: beside the executable, then where an installed program keeps its libraries.
+    virtual QStringList moduleDirectories() = 0;
 
     // The modal open-file dialog; `filter` is in Qt's form ("Pictures (*.jpg *.png)"). Empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& filter) = 0;

@@ -211,6 +211,16 @@ QString SystemPlatform::programDirectory() {
     return QCoreApplication::applicationDirPath();
 }
 
+QStringList SystemPlatform::moduleDirectories() {
+    // The build's program directory holds its modules beside the executable; an installed program
+    // keeps them in the library folder chosen when it was configured.
+    QStringList directories{QCoreApplication::applicationDirPath()};
+    const QString installed = QStringLiteral(QELBRIN_MODULE_DIR);
+    if (!directories.contains(installed))
+        directories << installed;
+    return directories;
+}
+
 QString SystemPlatform::openFileName(QWidget* parent, const QString& filter) {
     return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
 }

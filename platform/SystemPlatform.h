@@ -17,6 +17,7 @@ public:
     std::unique_ptr<QIODevice> openForReading(const QString& path) override;
     bool writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     QString programDirectory() override;
+    QStringList moduleDirectories() override;
     QString openFileName(QWidget* parent, const QString& filter) override;
     QImage loadPicture(const QString& path) override;
     QImage loadPictureCorner(const QString& path, const QSize& corner) override;

@@ -60,8 +60,8 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # e2e_setup PROGRAM_DIR WORK_DIR: checks the arguments and lays out a fresh program directory in a
-# temporary place: the program, its data directory and the sample bank with its folder, exactly as
-# shipped. Banks a user may have added beside the built program are left out, so that the chooser
+# temporary place: the program with its modules, its data directory and the sample bank with its
+# folder, exactly as shipped. Banks a user may have added beside the built program are left out, so that the chooser
 # lists the sample bank alone.
 e2e_setup() {
     E2E_PROGRAM_DIR=${1:-${QELBRIN_PROGRAM_DIR:-}}
@@ -81,6 +81,8 @@ e2e_setup() {
     for item in qelbrin tavrindata 示例题库.stk 示例题库; do
         cp -a "$E2E_PROGRAM_DIR/$item" "$E2E_RUN_DIR/"
     done
+    # The modules the program loads when needed (the HTML panel's browser) lie beside it.
+    cp -a "$E2E_PROGRAM_DIR"/*.so "$E2E_RUN_DIR/"
     # The session directory a desktop login provides; without it Qt warns on stderr.
     export XDG_RUNTIME_DIR=$E2E_TMP/runtime
     mkdir -m 700 "$XDG_RUNTIME_DIR"

@@ -25,6 +25,8 @@ public:
     std::function<void(const QString&)> onMessage;
     // The program's own folder; the working directory when empty.
     QString programDir;
+    // Where modules are looked for: the built program directory, where the build lays them out.
+    QStringList moduleDirs{QStringLiteral(QELBRIN_PROGRAM_DIR)};
 
     // The clipboard: what it offers, and the watcher's callback. `changeClipboard` is another
     // program's copy.
@@ -54,6 +56,7 @@ public:
         return nextFileNames.isEmpty() ? QString() : nextFileNames.takeFirst();
     }
     QString programDirectory() override { return programDir.isEmpty() ? QDir::currentPath() : programDir; }
+    QStringList moduleDirectories() override { return moduleDirs; }
     void raiseWithoutActivating(QWidget* window) override { raised << window; }
     void watchClipboard(QObject*, std::function<void()> onChange) override {
         clipboardWatcher = std::move(onChange);

@@ -1,8 +1,7 @@
 #pragma once
 
-// What the HTML panel's suites share: a main() that prepares the browser's environment before the
-// application exists, scripts run in a page and waited for, and the panel opened and its page loaded.
-#include "editor/BrowserEnvironment.h"
+// What the HTML panel's suites share: a main(), scripts run in a page and waited for, and the panel
+// opened and its page loaded.
 #include "editor/TTianjia.h"
 #include "ui_TTianjia.h"
 
@@ -15,10 +14,10 @@
 #include <QWebEngineView>
 #include <memory>
 
-// As QTEST_MAIN, with the browser's environment prepared first, as the program's main does it.
+// As QTEST_MAIN. Like the program's main, it prepares nothing of the browser: the panel's module
+// settles the browser's environment when it makes its first browser.
 #define QELBRIN_HTML_TEST_MAIN(TestObject)                                                                   \
     int main(int argc, char** argv) {                                                                        \
-        browserenvironment::prepare();                                                                       \
         QApplication app(argc, argv);                                                                        \
         TestObject test;                                                                                     \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \

@@ -1,6 +1,6 @@
 // The browser's environment before the application starts: the sandbox is switched off for root,
 // and whatever the user set for the browser stays as it is.
-#include "editor/BrowserEnvironment.h"
+#include "editor/browser/BrowserEnvironment.h"
 
 #include <QTest>
 #include <unistd.h>

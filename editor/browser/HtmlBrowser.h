@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/HtmlFragmentQuery.h"
+#include "editor/HtmlPanelBrowser.h"
 
 #include <QUrl>
 #include <QWidget>
@@ -13,7 +13,7 @@ class QWebEngineView;
 // The embedded browser of the editor's HTML panel, showing the helper page. It has a profile of its
 // own that keeps nothing on disk and reaches local addresses only, and it answers the editor's
 // question for the page's fragment asynchronously: `progressed` says an answer has come.
-class HtmlBrowser final : public QWidget {
+class HtmlBrowser final : public QWidget, public HtmlPanelBrowser {
     Q_OBJECT
 
 public:
@@ -21,15 +21,11 @@ public:
     ~HtmlBrowser() override;
     Q_DISABLE_COPY_MOVE(HtmlBrowser)
 
-    QWebEngineView* view() const { return view_; }
-
-    // Loads `page` afresh; answers to questions asked of an earlier load are dropped.
-    void open(const QUrl& page);
-    // Asks the page for its fragment. A page still loading is asked once it has loaded; several
-    // questions before it has are asked once.
-    void askFragment();
-    // The answer that came last, once; nothing when none has come since it was last taken.
-    std::optional<htmlfragment::Answer> takeAnswer();
+    QWidget* widget() override { return this; }
+    QWebEngineView* view() const override { return view_; }
+    void open(const QUrl& page) override;
+    void askFragment() override;
+    std::optional<htmlfragment::Answer> takeAnswer() override;
 
 signals:
     void progressed();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/HtmlPanelBrowser.h"
+
 #include <QString>
 
 class QUrl;
@@ -9,13 +11,6 @@ class QVariant;
 // a function gettext() that puts the fragment into the value of its element cun1 (named or with that
 // id); the editor runs it and reads that value, as one script, so each question gets one answer.
 namespace htmlfragment {
-
-// The page's answer: the fragment, or the text for the general error report.
-struct Answer {
-    QString fragment;
-    QString error;
-    bool failed() const { return !error.isEmpty(); }
-};
 
 // The script run in the page: calls gettext(), then reads cun1's value.
 QString askScript();

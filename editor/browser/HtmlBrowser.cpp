@@ -1,6 +1,7 @@
-#include "editor/HtmlBrowser.h"
+#include "editor/browser/HtmlBrowser.h"
 
-#include "editor/HtmlLocalOnly.h"
+#include "editor/browser/HtmlFragmentQuery.h"
+#include "editor/browser/HtmlLocalOnly.h"
 
 #include <QPointer>
 #include <QVBoxLayout>

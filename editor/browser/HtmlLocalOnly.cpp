@@ -1,4 +1,4 @@
-#include "editor/HtmlLocalOnly.h"
+#include "editor/browser/HtmlLocalOnly.h"
 
 #include <QUrl>
 #include <QWebEngineUrlRequestInfo>

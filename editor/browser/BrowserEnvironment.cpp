@@ -1,6 +1,5 @@
-#include "editor/BrowserEnvironment.h"
+#include "editor/browser/BrowserEnvironment.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
@@ -35,10 +34,6 @@ bool graphicsDevicePresent() {
 } // namespace
 
 void browserenvironment::prepare() {
-    // The browser's widgets share their GL context with the application's; Qt wants this said before
-    // the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-
     if (!qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX") &&
         (geteuid() == 0 || !namespaceSandboxPossible()))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");

@@ -1,4 +1,4 @@
-#include "editor/HtmlFragmentQuery.h"
+#include "editor/browser/HtmlFragmentQuery.h"
 
 #include <QDir>
 #include <QUrl>
