@@ -68,6 +68,8 @@ std::string jsonLine(const CaseReport& r) {
         line += ", \"again_ms\": " + number(r.againMs, 3);
     line += ", \"peak_rss_mb\": " + number(r.peakRssMb, 1) +
             ", \"start_rss_mb\": " + number(r.startRssMb, 1) + ", \"runs\": " + std::to_string(r.runs);
+    if (r.mappedMs > 0)
+        line += ", \"mapped_ms\": " + number(r.mappedMs, 3);
     if (r.programRssMb > 0)
         line += ", \"program_rss_mb\": " + number(r.programRssMb, 1);
     if (r.mbPerS > 0)
