@@ -5,7 +5,6 @@
 #include "bench/XvfbServer.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -22,19 +21,21 @@ constexpr int runs = 15;
 constexpr int questionsPerBank = 100;
 constexpr int showTimeoutMs = 30000;
 
+void copyEntry(const QFileInfo& entry, const QString& target);
+
 // Copies `from` into the new folder `to`, files and folders alike.
 void copyTree(const QString& from, const QString& to) {
     if (!QDir().mkpath(to))
         throw std::runtime_error("cannot make " + to.toStdString());
-    QDirIterator entries(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        const QFileInfo entry(entries.next());
-        const QString target = to + u'/' + entry.fileName();
-        if (entry.isDir())
-            copyTree(entry.filePath(), target);
-        else if (!QFile::copy(entry.filePath(), target))
-            throw std::runtime_error("cannot copy " + entry.filePath().toStdString());
-    }
+    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+        copyEntry(entry, to + u'/' + entry.fileName());
+}
+
+void copyEntry(const QFileInfo& entry, const QString& target) {
+    if (entry.isDir())
+        copyTree(entry.filePath(), target);
+    else if (!QFile::copy(entry.filePath(), target))
+        throw std::runtime_error("cannot copy " + entry.filePath().toStdString());
 }
 
 // The program directory as a user has it: the built program with everything shipped beside it (its
@@ -48,11 +49,7 @@ void layOutProgramDirectory(const QString& dir, int banks) {
     for (const QFileInfo& entry : built.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (entry.suffix() == u"stk"_s || (entry.isDir() && entry.fileName() != u"tavrindata"_s))
             continue;
-        const QString target = dir + u'/' + entry.fileName();
-        if (entry.isDir())
-            copyTree(entry.filePath(), target);
-        else if (!QFile::copy(entry.filePath(), target))
-            throw std::runtime_error("cannot copy " + entry.filePath().toStdString());
+        copyEntry(entry, dir + u'/' + entry.fileName());
     }
     for (int i = 1; i <= banks; ++i) {
         const QString name = u"题库%1"_s.arg(i);
