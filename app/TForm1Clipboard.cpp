@@ -23,7 +23,7 @@ void TForm1::WMDrawClipboard() {
         const QString name = QString::number(os.tickCount()) + u".bmp"_s;
         const QString path = bankfolder::checked(*tikuSql) + u'/' + name;
         // Nothing is opened or fed with a picture that is not on disk.
-        if (!os.writeBitmapFile(path, os.clipboardImage()))
+        if (os.writeBitmapFile(path, os.clipboardImage()) != platform::WriteResult::Written)
             throw platform::Error(u"无法写入图片文件：%1"_s.arg(path));
         if (editorOpen) {
             if (Tianjia) {

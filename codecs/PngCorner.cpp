@@ -107,7 +107,7 @@ struct PngReader {
 
 } // namespace
 
-std::optional<QImage> readPngCorner(const QString& path, QSize corner, qint64 maxPixels) {
+std::optional<QImage> readPngCorner(const QString& path, QSize corner) {
     QFile file(path);
     if (corner.isEmpty() || !file.open(QIODevice::ReadOnly))
         return QImage();
@@ -121,10 +121,13 @@ std::optional<QImage> readPngCorner(const QString& path, QSize corner, qint64 ma
     if (!reader.info)
         return QImage();
     png_set_read_fn(reader.png, &file, readFromFile);
+    // The width bounds the rows held while inflating; the height costs nothing, only the corner's
+    // rows are read. The largest height a PNG header may state is 2^31 - 1.
+    png_set_user_limits(reader.png, maxPngCornerWidth, 0x7fffffff);
     Header header;
     if (!readHeader(reader.png, reader.info, &header))
         return QImage();
-    if (qint64(header.width) * header.height > maxPixels || header.width == 0 || header.height == 0)
+    if (header.width == 0 || header.height == 0)
         return QImage();
     if (header.interlaced)
         return std::nullopt;

@@ -12,8 +12,15 @@ namespace codecs {
 // file's chunks are walked first (lengths only, without inflating), so that a truncated file is
 // refused as a whole decoder would refuse it.
 //
+// The memory needed is a few rows of the picture, whatever its height: a picture may be as high as
+// its header allows, and as wide as the decoder's own limit of 1 000 000 pixels a row (which bounds a
+// row to 8 MB).
+//
 // nullopt for an interlaced PNG, whose every pass spans all rows: the caller decodes it whole. A
-// null image when the file is not a whole PNG, or claims more than `maxPixels`.
-std::optional<QImage> readPngCorner(const QString& path, QSize corner, qint64 maxPixels);
+// null image when the file is not a whole PNG, or is wider than that limit.
+std::optional<QImage> readPngCorner(const QString& path, QSize corner);
+
+// The widest PNG row the corner reader takes.
+inline constexpr quint32 maxPngCornerWidth = 1'000'000;
 
 } // namespace codecs

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SafeFile.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QImage>
@@ -36,17 +38,24 @@ public:
     virtual QStringList listEntries(const QString& directory, const QString& pattern) = 0;
     // Creates one directory; false when it exists already or cannot be made.
     virtual bool makeDirectory(const QString& path) = 0;
+    // Removes one empty directory; false when it is not empty or cannot be removed.
+    virtual bool removeDirectory(const QString& path) = 0;
+    // Removes the file (or link) at `path`; false when there is none or it cannot be removed.
+    virtual bool removeFile(const QString& path) = 0;
     // True when anything (a file or a directory) exists at `path`.
     virtual bool fileExists(const QString& path) = 0;
-    // Copies `from` to `to`; false, and nothing written, when `to` exists or the copy fails.
-    virtual bool copyFileNoOverwrite(const QString& from, const QString& to) = 0;
+    // Copies `from` to `to`, whole or not at all (see SafeFile): NameTaken, and nothing written, when
+    // anything stands at `to`; DiskFull when the disk ran out of room; Failed when the source cannot
+    // be read or the target not written.
+    virtual WriteResult copyFileNoOverwrite(const QString& from, const QString& to) = 0;
     // The file at `path`, open for reading only, so that a write-protected file can be read too. Null
     // when it cannot be opened: missing, unreadable, or not a file.
     virtual std::unique_ptr<QIODevice> openForReading(const QString& path) = 0;
-    // Makes `bytes` the whole content of the file at `path`, replacing what was there, through a
-    // temporary file beside it: afterwards the file holds either all of `bytes` or what it held before.
-    // False when it cannot be written: the folder is missing or write-protected, an existing file is
-    // write-protected, a directory stands there, or the disk is full.
+
+    // Makes `bytes` the whole content of the file at `path`, replacing what was there (see SafeFile):
+    // afterwards the file holds either all of `bytes` or what it held before. False when it cannot be
+    // written: the folder is missing or write-protected, an existing file is write-protected, a
+    // directory stands there, or the disk is full.
     virtual bool writeFileAtomically(const QString& path, const QByteArray& bytes) = 0;
 
     // The folder of the program's own executable. The picture display and the helper page are found
@@ -65,22 +74,31 @@ public:
     virtual QImage loadPicture(const QString& path) = 0;
     // As loadPicture, but only the top-left `corner` of the picture (less where the picture is
     // smaller): a display that shows a picture unscaled from its corner needs no more, and most
-    // formats can stop decoding there.
+    // formats can stop decoding there. A picture whose corner is decoded alone, in memory bounded
+    // whatever its size (a sequential JPEG through the reader's clip rectangle, a PNG that is not
+    // interlaced row by row), may be as large as its header allows; the 100-million-pixel limit holds
+    // for the pictures decoded whole.
     virtual QImage loadPictureCorner(const QString& path, const QSize& corner) = 0;
     // The picture at `path` as an animation, when its extension says GIF and it can be read as one;
     // null otherwise.
     virtual std::unique_ptr<QMovie> loadAnimation(const QString& path) = 0;
-    // Writes `image` as a BMP file at its own size, creating or replacing the file. False when it
-    // cannot be written (a missing folder, say).
-    virtual bool writeBitmapFile(const QString& path, const QImage& image) = 0;
+    // Writes `image` as a new BMP file at its own size, whole or not at all (see SafeFile): NameTaken,
+    // and nothing written, when anything stands at `path`; DiskFull or Failed when it cannot be written
+    // (a missing folder, say).
+    virtual WriteResult writeBitmapFile(const QString& path, const QImage& image) = 0;
 
     // Calls `onChange` on the GUI thread each time another program changes the system clipboard,
-    // for as long as `receiver` lives. Changes this program makes itself are not reported.
+    // for as long as `receiver` lives. Changes this program makes itself are not reported, nor is
+    // another program's offer of what this program copied last (a clipboard manager taking over the
+    // program's own copy offers the same content).
     virtual void watchClipboard(QObject* receiver, std::function<void()> onChange) = 0;
     // What the clipboard offers now: a picture, text, and their contents (null or empty when it
     // offers none).
     virtual bool clipboardHasImage() = 0;
     virtual bool clipboardHasText() = 0;
+    // The picture on the clipboard, up to 100 million pixels. Raises platform::Error with a message
+    // for the user when the clipboard offers a picture that is larger (naming its size) or that
+    // cannot be read.
     virtual QImage clipboardImage() = 0;
     virtual QString clipboardText() = 0;
 

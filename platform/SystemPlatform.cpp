@@ -1,10 +1,11 @@
 #include "platform/SystemPlatform.h"
 
+#include "codecs/JpegLayout.h"
 #include "codecs/PngCorner.h"
 #include "codecs/metafile/MetafileImage.h"
+#include "platform/PictureLimit.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileDialog>
@@ -13,7 +14,6 @@
 #include <QMessageBox>
 #include <QMovie>
 #include <QPointer>
-#include <QSaveFile>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
@@ -26,11 +26,7 @@ namespace platform {
 
 namespace {
 
-// Pictures larger than this are refused from their header alone, before any pixel is decoded: a
-// crafted file can claim any size, and the display would need four bytes a pixel.
-constexpr qint64 maxPicturePixels = 100'000'000;
-// Enough for the largest picture accepted, decoded at four bytes a pixel, with room to spare.
-constexpr int pictureAllocationLimitMb = 512;
+using picturelimit::maxPixels;
 
 // A modal box with the application's title and one OK button, in front of the active window. The
 // text is plain: a question or a path may contain "<" and must show as written.
@@ -65,10 +61,6 @@ QByteArray pictureFormat(const QString& path) {
     return {};
 }
 
-bool withinPixelLimit(const QSize& size) {
-    return !size.isValid() || qint64(size.width()) * size.height() <= maxPicturePixels;
-}
-
 // A metafile larger than this is not read: its records would take minutes to play, and its bytes
 // are held in memory while they do.
 constexpr qint64 maxMetafileBytes = 256 * 1024 * 1024;
@@ -81,12 +73,13 @@ QImage readMetafile(const QString& path, metafile::Kind kind, const QSize& corne
     // Mapped rather than read: the renderer takes a copy of its own, so a read would hold a large
     // metafile's bytes in memory twice.
     if (const uchar* mapped = file.map(0, file.size()))
-        return metafile::render(QByteArrayView(mapped, file.size()), kind, corner, maxPicturePixels);
-    return metafile::render(file.readAll(), kind, corner, maxPicturePixels);
+        return metafile::render(QByteArrayView(mapped, file.size()), kind, corner, maxPixels);
+    return metafile::render(file.readAll(), kind, corner, maxPixels);
 }
 
 // Reads the picture at `path`, its format chosen by extension; only its top-left `corner` when that
-// is given. The size in the header is checked before a pixel is decoded.
+// is given. The size in the header is checked before a pixel is decoded, except where the corner is
+// decoded alone: then memory stays bounded whatever the size.
 QImage readPicture(const QString& path, const QSize& corner) {
     const QByteArray format = pictureFormat(path);
     if (format.isEmpty())
@@ -96,23 +89,26 @@ QImage readPicture(const QString& path, const QSize& corner) {
     QImageReader reader(path, format);
     // The extension decides: a file that is not what its name says is not shown.
     reader.setAutoDetectImageFormat(false);
-    reader.setAllocationLimit(pictureAllocationLimitMb);
-    const QSize size = reader.size();
-    if (!withinPixelLimit(size))
-        return {};
     if (corner.isEmpty())
-        return reader.read();
+        return picturelimit::readWhole(reader);
+
+    const QSize size = reader.size();
     if (format == "png") {
         // Qt's PNG reader cannot clip: it would inflate every row below the corner too.
-        if (const std::optional<QImage> rows = codecs::readPngCorner(path, corner, maxPicturePixels))
+        if (const std::optional<QImage> rows = codecs::readPngCorner(path, corner))
             return *rows;
+        // Interlaced: decoded whole, below.
     }
     const QRect visible = QRect(QPoint(0, 0), corner).intersected(QRect(QPoint(0, 0), size));
     // Readers that can clip stop decoding below the visible part; the others decode it all.
     const bool clips = size.isValid() && reader.supportsOption(QImageIOHandler::ClipRect);
     if (clips)
         reader.setClipRect(visible);
-    const QImage image = reader.read();
+    // A sequential JPEG comes out of the decoder a row of blocks at a time, and the reading stops
+    // below the corner: no buffer of the whole picture is made. Any other picture is decoded whole.
+    if (clips && format == "jpeg" && codecs::decodesTopDown(path))
+        return reader.read();
+    const QImage image = picturelimit::readWhole(reader);
     if (clips || image.isNull())
         return image;
     return image.copy(QRect(QPoint(0, 0), corner).intersected(image.rect()));
@@ -159,18 +155,43 @@ bool SystemPlatform::makeDirectory(const QString& path) {
     return !path.isEmpty() && QDir().mkdir(path);
 }
 
+bool SystemPlatform::removeDirectory(const QString& path) {
+    return !path.isEmpty() && QDir().rmdir(path);
+}
+
+bool SystemPlatform::removeFile(const QString& path) {
+    return !path.isEmpty() && !QFileInfo(path).isDir() && QFile::remove(path);
+}
+
 bool SystemPlatform::fileExists(const QString& path) {
     // A dangling link counts: nothing could be created in its place.
     const QFileInfo info(path);
     return !path.isEmpty() && (info.exists() || info.isSymLink());
 }
 
-bool SystemPlatform::copyFileNoOverwrite(const QString& from, const QString& to) {
-    // QFile::copy refuses an existing target, writes into a temporary file beside it and renames that
-    // into place without replacing, so a failed copy leaves no partial target behind.
-    if (from.isEmpty() || to.isEmpty() || fileExists(to))
-        return false;
-    return QFile::copy(from, to);
+WriteResult SystemPlatform::copyFileNoOverwrite(const QString& from, const QString& to) {
+    if (to.isEmpty())
+        return WriteResult::Failed;
+    if (fileExists(to))
+        return WriteResult::NameTaken;
+    const std::unique_ptr<QIODevice> source = openForReading(from);
+    if (!source)
+        return WriteResult::Failed;
+    SafeFile target(to, SafeFile::NewFile);
+    if (!target.open())
+        return target.result();
+    constexpr qint64 chunkBytes = 1 << 20;
+    QByteArray chunk(chunkBytes, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = source->read(chunk.data(), chunkBytes);
+        if (got < 0)
+            return WriteResult::Failed; // the target goes with `target`
+        if (got == 0)
+            break;
+        if (target.write(chunk.constData(), got) != got)
+            return target.result();
+    }
+    return target.commit();
 }
 
 std::unique_ptr<QIODevice> SystemPlatform::openForReading(const QString& path) {
@@ -184,27 +205,8 @@ std::unique_ptr<QIODevice> SystemPlatform::openForReading(const QString& path) {
 }
 
 bool SystemPlatform::writeFileAtomically(const QString& path, const QByteArray& bytes) {
-    if (path.isEmpty())
-        return false;
-    // The rename that puts the new content in place would pass over the write protection of an
-    // existing file; opening it for appending asks the system, without changing it, whether it may be
-    // written at all.
-    if (QFileInfo(path).isFile()) {
-        QFile existing(path);
-        if (!existing.open(QIODevice::WriteOnly | QIODevice::Append))
-            return false;
-    }
-    QSaveFile file(path);
-    // Writing into the target itself, where no temporary file can be made beside it, would leave it
-    // half written on a failure.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    SafeFile file(path, SafeFile::Replacement);
+    return file.open() && file.write(bytes) == bytes.size() && file.commit() == WriteResult::Written;
 }
 
 QString SystemPlatform::programDirectory() {
@@ -244,20 +246,21 @@ std::unique_ptr<QMovie> SystemPlatform::loadAnimation(const QString& path) {
     QImageReader probe(path, "gif");
     probe.setAutoDetectImageFormat(false);
     const QSize size = probe.size();
-    if (!movie->isValid() || !size.isValid() || !withinPixelLimit(size))
+    if (!movie->isValid() || !size.isValid() || !picturelimit::allows(size))
         return nullptr;
     return movie;
 }
 
-bool SystemPlatform::writeBitmapFile(const QString& path, const QImage& image) {
+WriteResult SystemPlatform::writeBitmapFile(const QString& path, const QImage& image) {
     if (image.isNull())
-        return false;
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "BMP"))
-        return false;
-    return writeFileAtomically(path, bytes);
+        return WriteResult::Failed;
+    // Straight into the file: a large picture's BMP is not held in memory a second time.
+    SafeFile file(path, SafeFile::NewFile);
+    if (!file.open())
+        return file.result();
+    if (!image.save(&file, "BMP"))
+        return file.result() == WriteResult::Written ? WriteResult::Failed : file.result();
+    return file.commit();
 }
 
 void SystemPlatform::raiseWithoutActivating(QWidget* window) {

@@ -12,8 +12,10 @@ public:
     quint32 tickCount() override;
     QStringList listEntries(const QString& directory, const QString& pattern) override;
     bool makeDirectory(const QString& path) override;
+    bool removeDirectory(const QString& path) override;
+    bool removeFile(const QString& path) override;
     bool fileExists(const QString& path) override;
-    bool copyFileNoOverwrite(const QString& from, const QString& to) override;
+    WriteResult copyFileNoOverwrite(const QString& from, const QString& to) override;
     std::unique_ptr<QIODevice> openForReading(const QString& path) override;
     bool writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     QString programDirectory() override;
@@ -22,7 +24,7 @@ public:
     QImage loadPicture(const QString& path) override;
     QImage loadPictureCorner(const QString& path, const QSize& corner) override;
     std::unique_ptr<QMovie> loadAnimation(const QString& path) override;
-    bool writeBitmapFile(const QString& path, const QImage& image) override;
+    WriteResult writeBitmapFile(const QString& path, const QImage& image) override;
     // The clipboard, in SystemClipboard.cpp.
     void watchClipboard(QObject* receiver, std::function<void()> onChange) override;
     bool clipboardHasImage() override;

@@ -1,6 +1,7 @@
 #include "platform/SystemPlatform.h"
 #include "tests/support/Files.h"
 #include "tests/support/WriteProtection.h"
+#include "tests/support/WriteResults.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,8 +10,11 @@
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+using platform::SafeFile;
+using platform::WriteResult;
 using testfiles::readFile;
 using testfiles::writeFile;
+using testfiles::writeSafely;
 
 namespace {
 
@@ -31,6 +35,7 @@ private slots:
     void listsMatchingEntriesOfAnyKind();
     void listingMissingDirectoryIsEmpty();
     void makesOneDirectoryOnce();
+    void removesFilesAndEmptyDirectories();
     void existsForFilesDirectoriesAndLinks();
     void copiesToNewTarget();
     void copyFailureLeavesTargetAlone_data();
@@ -41,6 +46,8 @@ private slots:
     void writesWholeFileReplacingAnyEarlier();
     void atomicWriteFailureLeavesTargetAlone_data();
     void atomicWriteFailureLeavesTargetAlone();
+    void aNewFileNeverReplacesOneThatAppearedMeanwhile();
+    void anUncommittedFileLeavesNothing();
 
 private:
     QStringList entries() const {
@@ -90,6 +97,17 @@ void TestFileSystem::makesOneDirectoryOnce() {
     QVERIFY(!system_.makeDirectory(path(u"taken"_s)));
 }
 
+void TestFileSystem::removesFilesAndEmptyDirectories() {
+    QVERIFY(QDir(dir_->path()).mkdir(u"folder"_s));
+    writeFile(path(u"folder/logo.jpg"_s), "x");
+    QVERIFY(!system_.removeDirectory(path(u"folder"_s)));
+    QVERIFY(!system_.removeFile(path(u"folder"_s)));
+    QVERIFY(system_.removeFile(path(u"folder/logo.jpg"_s)));
+    QVERIFY(!system_.removeFile(path(u"folder/logo.jpg"_s)));
+    QVERIFY(system_.removeDirectory(path(u"folder"_s)));
+    QCOMPARE(entries(), QStringList());
+}
+
 void TestFileSystem::existsForFilesDirectoriesAndLinks() {
     writeFile(path(u"a.jpg"_s), "x");
     QVERIFY(QDir(dir_->path()).mkdir(u"folder"_s));
@@ -105,35 +123,49 @@ void TestFileSystem::existsForFilesDirectoriesAndLinks() {
 void TestFileSystem::copiesToNewTarget() {
     const QByteArray content("\x89PNG\r\n\x1a\n\0binary", 16);
     writeFile(path(u"source.png"_s), content);
-    QVERIFY(system_.copyFileNoOverwrite(path(u"source.png"_s), path(u"12345source.png"_s)));
+    QCOMPARE(system_.copyFileNoOverwrite(path(u"source.png"_s), path(u"12345source.png"_s)),
+             WriteResult::Written);
     QCOMPARE(readFile(path(u"12345source.png"_s)), content);
     QCOMPARE(readFile(path(u"source.png"_s)), content);
+    // Several chunks' worth.
+    const QByteArray large(3 * 1024 * 1024 + 17, '\x5a');
+    writeFile(path(u"large.bmp"_s), large);
+    QCOMPARE(system_.copyFileNoOverwrite(path(u"large.bmp"_s), path(u"1large.bmp"_s)), WriteResult::Written);
+    QCOMPARE(readFile(path(u"1large.bmp"_s)), large);
 }
 
 void TestFileSystem::copyFailureLeavesTargetAlone_data() {
     QTest::addColumn<QString>("from");
     QTest::addColumn<QString>("to");
     QTest::addColumn<QByteArray>("targetBefore"); // null: no target beforehand
+    QTest::addColumn<WriteResult>("result");
 
-    QTest::newRow("target exists") << u"source.png"_s << u"target.png"_s << QByteArray("existing");
-    QTest::newRow("target is itself") << u"source.png"_s << u"source.png"_s << QByteArray("new content");
-    QTest::newRow("target is a directory") << u"source.png"_s << u"folder"_s << QByteArray();
-    QTest::newRow("source missing") << u"missing.png"_s << u"target.png"_s << QByteArray();
-    QTest::newRow("source is a directory") << u"folder"_s << u"target.png"_s << QByteArray();
-    QTest::newRow("target folder missing") << u"source.png"_s << u"nowhere/target.png"_s << QByteArray();
+    QTest::newRow("target exists") << u"source.png"_s << u"target.png"_s << QByteArray("existing")
+                                   << WriteResult::NameTaken;
+    QTest::newRow("target is itself")
+        << u"source.png"_s << u"source.png"_s << QByteArray("new content") << WriteResult::NameTaken;
+    QTest::newRow("target is a directory")
+        << u"source.png"_s << u"folder"_s << QByteArray() << WriteResult::NameTaken;
+    QTest::newRow("source missing") << u"missing.png"_s << u"target.png"_s << QByteArray()
+                                    << WriteResult::Failed;
+    QTest::newRow("source is a directory")
+        << u"folder"_s << u"target.png"_s << QByteArray() << WriteResult::Failed;
+    QTest::newRow("target folder missing")
+        << u"source.png"_s << u"nowhere/target.png"_s << QByteArray() << WriteResult::Failed;
 }
 
 void TestFileSystem::copyFailureLeavesTargetAlone() {
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(QByteArray, targetBefore);
+    QFETCH(WriteResult, result);
     writeFile(path(u"source.png"_s), "new content");
     QVERIFY(QDir(dir_->path()).mkdir(u"folder"_s));
     if (!targetBefore.isNull() && to != u"source.png"_s)
         writeFile(path(to), targetBefore);
     const QStringList entriesBefore = sorted(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::Hidden));
 
-    QVERIFY(!system_.copyFileNoOverwrite(path(from), path(to)));
+    QCOMPARE(system_.copyFileNoOverwrite(path(from), path(to)), result);
 
     // Nothing new appears: no target, and no temporary file left beside it.
     QCOMPARE(sorted(QDir(dir_->path()).entryList(QDir::AllEntries | QDir::Hidden)), entriesBefore);
@@ -181,27 +213,38 @@ void TestFileSystem::openForReadingRefusesAllButFiles() {
 void TestFileSystem::writesWholeFileReplacingAnyEarlier() {
     const QString target = path(u"q.txt.tiku"_s);
     const QByteArray content("\x01\0\0\0binary\0", 11);
-    QVERIFY(system_.writeFileAtomically(target, content));
+    QCOMPARE(writeSafely(target, content, SafeFile::Replacement), WriteResult::Written);
     QCOMPARE(readFile(target), content);
     // A shorter content leaves nothing of the longer one behind.
-    QVERIFY(system_.writeFileAtomically(target, "ab"));
+    QCOMPARE(writeSafely(target, "ab", SafeFile::Replacement), WriteResult::Written);
     QCOMPARE(readFile(target), QByteArray("ab"));
-    QVERIFY(system_.writeFileAtomically(target, QByteArray()));
+    QCOMPARE(writeSafely(target, QByteArray(), SafeFile::Replacement), WriteResult::Written);
     QVERIFY(QFileInfo(target).isFile());
     QCOMPARE(QFileInfo(target).size(), 0);
     QCOMPARE(entries(), QStringList{u"q.txt.tiku"_s});
+    // A new file takes a free name only.
+    QCOMPARE(writeSafely(target, "other", SafeFile::NewFile), WriteResult::NameTaken);
+    QCOMPARE(QFileInfo(target).size(), 0);
+    QCOMPARE(writeSafely(path(u"1.bmp"_s), "BM", SafeFile::NewFile), WriteResult::Written);
+    QCOMPARE(readFile(path(u"1.bmp"_s)), QByteArray("BM"));
+    QCOMPARE(entries(), (QStringList{u"1.bmp"_s, u"q.txt.tiku"_s}));
 }
 
 void TestFileSystem::atomicWriteFailureLeavesTargetAlone_data() {
     QTest::addColumn<QString>("what");
-    QTest::newRow("directory in the way") << u"directory"_s;
-    QTest::newRow("folder missing") << u"folder missing"_s;
-    QTest::newRow("write-protected file") << u"protected"_s;
-    QTest::newRow("empty path") << u"empty"_s;
+    QTest::addColumn<int>("mode");
+    for (const auto& [name, mode] :
+         {std::pair{"replacement", SafeFile::Replacement}, std::pair{"new file", SafeFile::NewFile}}) {
+        QTest::addRow("%s, directory in the way", name) << u"directory"_s << int(mode);
+        QTest::addRow("%s, folder missing", name) << u"folder missing"_s << int(mode);
+        QTest::addRow("%s, empty path", name) << u"empty"_s << int(mode);
+    }
+    QTest::newRow("replacement, write-protected file") << u"protected"_s << int(SafeFile::Replacement);
 }
 
 void TestFileSystem::atomicWriteFailureLeavesTargetAlone() {
     QFETCH(QString, what);
+    QFETCH(int, mode);
     QString target = path(u"q.txt.tiku"_s);
     std::unique_ptr<WriteProtection> protection;
     if (what == u"directory"_s) {
@@ -217,12 +260,40 @@ void TestFileSystem::atomicWriteFailureLeavesTargetAlone() {
     }
     const QStringList before = entries();
 
-    QVERIFY(!system_.writeFileAtomically(target, "new content"));
+    const WriteResult result = writeSafely(target, "new content", SafeFile::Mode(mode));
 
+    QVERIFY(result == WriteResult::Failed || (what == u"directory"_s && result == WriteResult::NameTaken));
     // No temporary file is left beside the target.
     QCOMPARE(entries(), before);
-    if (protection)
+    if (what == u"protected"_s)
         QCOMPARE(readFile(target), QByteArray("earlier"));
+}
+
+// Two writers choosing one name: the one that commits second finds it taken and leaves the first's
+// file as it is.
+void TestFileSystem::aNewFileNeverReplacesOneThatAppearedMeanwhile() {
+    const QString target = path(u"4000000000.bmp"_s);
+    SafeFile file(target, SafeFile::NewFile);
+    QVERIFY(file.open());
+    QCOMPARE(file.write("second"), 6);
+    writeFile(target, "first");
+    QCOMPARE(file.commit(), WriteResult::NameTaken);
+    QCOMPARE(readFile(target), QByteArray("first"));
+    QCOMPARE(entries(), QStringList{u"4000000000.bmp"_s});
+}
+
+void TestFileSystem::anUncommittedFileLeavesNothing() {
+    const QString target = path(u"q.txt.tiku"_s);
+    writeFile(target, "earlier");
+    {
+        SafeFile file(target, SafeFile::Replacement);
+        QVERIFY(file.open());
+        QCOMPARE(file.write("half of it"), 10);
+        // A temporary file beside the target, hidden, until the writer goes.
+        QCOMPARE(entries().size(), 2);
+    }
+    QCOMPARE(entries(), QStringList{u"q.txt.tiku"_s});
+    QCOMPARE(readFile(target), QByteArray("earlier"));
 }
 
 QTEST_GUILESS_MAIN(TestFileSystem)

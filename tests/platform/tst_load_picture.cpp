@@ -1,5 +1,6 @@
 #include "platform/SystemPlatform.h"
 #include "tests/support/MetafileWriter.h"
+#include "tests/support/WriteResults.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -246,12 +247,20 @@ void TestLoadPicture::cornerIsTheTopLeftOfThePicture() {
 }
 
 void TestLoadPicture::cornerKeepsTheChecks() {
+    // Over the pixel limit, whose corner alone would be decoded: it holds too few rows for it.
     const QString huge = dir_.filePath(u"huge-corner.png"_s);
     QFile f(huge);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(monoPng(10000, 10001, 1));
     f.close();
     QVERIFY(system_.loadPictureCorner(huge, QSize(337, 180)).isNull());
+    // Decoded whole, a BMP over the limit is refused from its header.
+    const QString bmp = dir_.filePath(u"huge-corner.bmp"_s);
+    QFile b(bmp);
+    QVERIFY(b.open(QIODevice::WriteOnly));
+    b.write(bmpHeaderOnly(20000, 20000));
+    b.close();
+    QVERIFY(system_.loadPictureCorner(bmp, QSize(337, 180)).isNull());
 
     const QString text = dir_.filePath(u"text-corner.jpg"_s);
     QFile t(text);
@@ -284,10 +293,10 @@ void TestLoadPicture::animationOnlyForGifs() {
 
 void TestLoadPicture::bitmapFileRoundTrips() {
     const QString path = dir_.filePath(u"copied.bmp"_s);
-    QVERIFY(system_.writeBitmapFile(path, solid(1, 1)));
-    // Written again under the same name: the second picture replaces the first.
     const QImage picture = noise(31, 17);
-    QVERIFY(system_.writeBitmapFile(path, picture));
+    QCOMPARE(system_.writeBitmapFile(path, picture), platform::WriteResult::Written);
+    // Never written over: a second picture under the same name is refused.
+    QCOMPARE(system_.writeBitmapFile(path, solid(1, 1)), platform::WriteResult::NameTaken);
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.read(2), QByteArray("BM"));
@@ -297,8 +306,9 @@ void TestLoadPicture::bitmapFileRoundTrips() {
 }
 
 void TestLoadPicture::bitmapFileThatCannotBeWritten() {
-    QVERIFY(!system_.writeBitmapFile(dir_.filePath(u"no-such-folder/x.bmp"_s), solid(2, 2)));
-    QVERIFY(!system_.writeBitmapFile(dir_.filePath(u"null.bmp"_s), QImage()));
+    QCOMPARE(system_.writeBitmapFile(dir_.filePath(u"no-such-folder/x.bmp"_s), solid(2, 2)),
+             platform::WriteResult::Failed);
+    QCOMPARE(system_.writeBitmapFile(dir_.filePath(u"null.bmp"_s), QImage()), platform::WriteResult::Failed);
     QVERIFY(!QFile::exists(dir_.filePath(u"null.bmp"_s)));
 }
 

@@ -1,11 +1,11 @@
 // The system clipboard on a real X server, filled by a second process as another program fills it:
 // what it offers is read back, and the watcher hears of that program's copies but not of our own.
 #include "platform/SystemPlatform.h"
+#include "tests/platform/clipboard/ClipboardOwner.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -14,44 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The clipboard of another program: clipboard_owner, running until this object goes. What this
-// process knows of the clipboard is brought up to date when it hears of a change, as the watcher
-// does; so the owner counts as ready once it says so and this process has heard of a change since.
-class Owner {
-public:
-    explicit Owner(const QStringList& args) : heard_(QGuiApplication::clipboard(), &QClipboard::changed) {
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(CLIPBOARD_OWNER), args);
-        QDeadlineTimer deadline(10000);
-        while (!process_.canReadLine() && !deadline.hasExpired() && process_.state() != QProcess::NotRunning)
-            process_.waitForReadyRead(100);
-        ready_ = process_.canReadLine() && process_.readLine().trimmed() == "ready" &&
-                 QTest::qWaitFor([this] { return !heard_.isEmpty(); }, 10000);
-    }
-    // An owner killed while it still holds the clipboard leaves it empty, and the X server says so
-    // to this process a moment later. That notice belongs to this owner's test: it is taken here, so
-    // that it does not reach a watcher installed by the next one.
-    ~Owner() {
-        if (process_.state() == QProcess::NotRunning)
-            return;
-        const qsizetype heardBefore = heard_.size();
-        process_.kill();
-        process_.waitForFinished(5000);
-        if (!QTest::qWaitFor([&] { return heard_.size() > heardBefore; }, 5000))
-            qWarning("clipboard_owner was killed, but no notice of its empty clipboard came");
-    }
-    Owner(const Owner&) = delete;
-    Owner& operator=(const Owner&) = delete;
-
-    bool ready() const { return ready_; }
-    // True when the owner has ended within a few seconds: it ends once another takes its clipboard.
-    bool ends() { return process_.state() == QProcess::NotRunning || process_.waitForFinished(5000); }
-
-private:
-    QSignalSpy heard_;
-    QProcess process_;
-    bool ready_ = false;
-};
+using Owner = ClipboardOwner;
 
 // An opaque picture whose every pixel differs.
 QImage pictureOf(int width, int height) {
