@@ -4,6 +4,7 @@
 #include "app/TForm1.h"
 #include "editor/TTianjia.h"
 #include "platform/Error.h"
+#include "platform/PictureFiles.h"
 #include "platform/Platform.h"
 #include "store/BankFolder.h"
 #include "ui_TForm1.h"
@@ -20,11 +21,15 @@ void TForm1::WMDrawClipboard() {
     platform::Platform& os = platform::current();
     // A copy that carries a picture is a picture, whatever text comes with it.
     if (os.clipboardHasImage()) {
-        const QString name = QString::number(os.tickCount()) + u".bmp"_s;
-        const QString path = bankfolder::checked(*tikuSql) + u'/' + name;
+        const QString folder = bankfolder::checked(*tikuSql);
+        // A picture that cannot be read raises its own message here, before anything is written.
+        const QImage picture = os.clipboardImage();
         // Nothing is opened or fed with a picture that is not on disk.
-        if (os.writeBitmapFile(path, os.clipboardImage()) != platform::WriteResult::Written)
-            throw platform::Error(u"无法写入图片文件：%1"_s.arg(path));
+        const platform::SavedPicture saved = platform::writeBitmapInto(folder, picture);
+        platform::raiseIfDiskFull(saved, folder);
+        if (saved.result != platform::WriteResult::Written)
+            throw platform::Error(u"无法写入图片文件：%1"_s.arg(folder + u'/' + saved.name));
+        const QString& name = saved.name;
         if (editorOpen) {
             if (Tianjia) {
                 Tianjia->imgName = name;

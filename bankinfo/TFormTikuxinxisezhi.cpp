@@ -3,12 +3,12 @@
 #include "bankinfo/PlaceholderLogo.h"
 #include "platform/Error.h"
 #include "platform/Guard.h"
+#include "platform/PictureFiles.h"
 #include "platform/Platform.h"
 #include "store/BankFolder.h"
 #include "store/m_sql.h"
 #include "ui_TFormTikuxinxisezhi.h"
 
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <exception>
@@ -54,20 +54,34 @@ void TFormTikuxinxisezhi::FillFromStore() {
     ui_->edtmima->setText(bank.GetCharMima());
     const QString logo = bank.GetTikuLOGO();
     ui_->edt1->setText(logo);
-    ui_->edtmulu->setText(bank.GetMulu());
-    ShowStoredLogo(logo);
+    const QString folder = bank.GetMulu();
+    ui_->edtmulu->setText(folder);
+    ShowStoredLogo(logo, folder);
 }
 
-void TFormTikuxinxisezhi::ShowStoredLogo(const QString& path) {
-    platform::Platform& os = platform::current();
-    if (path.isEmpty() || !os.fileExists(path))
+void TFormTikuxinxisezhi::ShowStoredLogo(const QString& logo, const QString& folder) {
+    if (logo.isEmpty())
         return;
-    try {
-        const QImage logo = os.loadPicture(path);
-        if (!logo.isNull())
-            ShowPicture(logo);
-    } catch (const std::exception&) {
-        // Only a preview: the dialog opens with the picture it showed before.
+    // A browse stores a bare name, of a picture it copied into the bank's folder: that is where it is
+    // looked for first (a folder outside the program directory is never read). A name that is a path
+    // is taken as it stands, against the working directory; so is a bare name the folder lacks.
+    QStringList places;
+    if (!logo.contains(u'/') && !logo.contains(u'\\') && bankfolder::staysInside(folder))
+        places << folder + u'/' + logo;
+    places << logo;
+    platform::Platform& os = platform::current();
+    for (const QString& path : places) {
+        if (!os.fileExists(path))
+            continue;
+        try {
+            const QImage picture = os.loadPicture(path);
+            if (!picture.isNull()) {
+                ShowPicture(picture);
+                return;
+            }
+        } catch (const std::exception&) {
+            // Only a preview: the dialog opens with the picture it showed before.
+        }
     }
 }
 
@@ -102,12 +116,14 @@ void TFormTikuxinxisezhi::btn2Click() {
     if (chosen.isEmpty())
         return;
     m_sql& bank = store();
-    const QString name = QString::number(os.tickCount()) + QFileInfo(chosen).fileName();
-    const QString target = bankfolder::checked(bank) + u'/' + name;
-    // The new name is the bank's logo from now on, whether or not the dialog is confirmed.
-    bank.SetTikuLOGO(name);
-    // A target that is there already is kept: the preview then shows the file of that name.
-    os.copyFileNoOverwrite(chosen, target);
+    // The copy comes first: the name is the first one free from the tick count on. A full disk
+    // leaves the setting as it was.
+    const QString folder = bankfolder::checked(bank);
+    const platform::SavedPicture copy = platform::copyPictureInto(folder, chosen);
+    platform::raiseIfDiskFull(copy, folder);
+    // The new name is the bank's logo from now on, whether or not the dialog is confirmed. A copy that
+    // failed otherwise is not reported: the preview below cannot show the picture and says so.
+    bank.SetTikuLOGO(copy.name);
 
     const QString shown = bankfolder::checked(bank) + u'/' + bank.GetTikuLOGO();
     const QImage logo = os.loadPicture(shown);

@@ -42,9 +42,9 @@ protected:
 private:
     // Fills the edits, the lock box and the preview from the store, as every opening does.
     void FillFromStore();
-    // The preview of the stored logo at opening: the stored name is the whole path, so a bare name
-    // is looked for in the working directory. A logo that cannot be shown leaves the preview as it is.
-    void ShowStoredLogo(const QString& path);
+    // The preview of the stored logo at opening, found in the bank's `folder` or, for a name that is
+    // a path, in the working directory. A logo that cannot be shown leaves the preview as it is.
+    void ShowStoredLogo(const QString& logo, const QString& folder);
     void ShowPicture(const QImage& picture);
     m_sql& store() const;
 

@@ -2,6 +2,7 @@
 
 #include "app/TForm1.h"
 #include "import/TFormDaoru.h"
+#include "platform/Error.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "store/m_sql.h"
@@ -9,6 +10,7 @@
 
 #include <QKeyEvent>
 #include <QPushButton>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +31,15 @@ QString unreadableLock(const QString& bank) {
 // elsewhere (a separator, "." or "..") is refused like a directory that cannot be made.
 bool namesOneEntry(const QString& unitName) {
     return !unitName.contains(u'/') && !unitName.contains(u'\\') && unitName != u"."_s && unitName != u".."_s;
+}
+
+// What a bank creation that the disk could not hold had made goes again: the chooser is left as it
+// was before, and the same name can be tried once there is room.
+void takeBackNewBank(const QString& unitName) {
+    platform::Platform& os = platform::current();
+    os.removeFile(unitName + u"/"_s + logoName);
+    os.removeFile(unitName + u".stk"_s);
+    os.removeDirectory(unitName);
 }
 
 } // namespace
@@ -138,8 +149,15 @@ void TForm2::Button2Click() {
         os.showMessage(u"单元名已经存在，请输入新建的单元名"_s);
         return;
     }
-    os.copyFileNoOverwrite(templateBank, mainForm->tikuPath);
-    os.copyFileNoOverwrite(defaultLogo, unitName + u"/"_s + logoName);
+    const QString logoPath = unitName + u"/"_s + logoName;
+    for (const auto& [from, to] :
+         {std::pair{templateBank, mainForm->tikuPath}, std::pair{defaultLogo, logoPath}}) {
+        if (os.copyFileNoOverwrite(from, to) == platform::WriteResult::DiskFull) {
+            takeBackNewBank(unitName);
+            os.showMessage(platform::diskFullText(to));
+            return;
+        }
+    }
 
     m_sql bank;
     if (!bank.Open(mainForm->tikuPath)) {
@@ -148,8 +166,17 @@ void TForm2::Button2Click() {
     }
     // When the new file could not be opened the store has fallen back to the shipped fallback bank;
     // its folder setting is not the new bank's to change.
-    if (bank.openPath() == mainForm->tikuPath)
-        bank.SetMulu(unitName);
+    if (bank.openPath() == mainForm->tikuPath) {
+        try {
+            bank.SetMulu(unitName);
+        } catch (const platform::Error&) {
+            // A bank without its folder setting is no bank to keep (a full disk, say): the store's
+            // message tells why.
+            bank.Close();
+            takeBackNewBank(unitName);
+            throw;
+        }
+    }
     bank.Close();
     accept();
 }

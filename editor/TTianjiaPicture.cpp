@@ -4,6 +4,7 @@
 #include "editor/TTianjia.h"
 #include "platform/Error.h"
 #include "platform/Guard.h"
+#include "platform/PictureFiles.h"
 #include "platform/Platform.h"
 #include "store/BankFolder.h"
 #include "store/m_sql.h"
@@ -11,7 +12,6 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMovie>
@@ -28,11 +28,6 @@ const QString pictureFilter =
     u"图片文件(*.jpg,*.bmp,*.png) (*.jpg *.bmp *.png *.gif *.JPG *.BMP *.PNG *.GIF)"_s;
 // The longest dropped path taken; a longer one is cut, and its copy and display then fail.
 constexpr qsizetype maxDroppedPathLength = 254;
-
-// The name a copied picture gets in the bank's folder: the tick count, then the source's own name.
-QString tickName(const QString& sourcePath) {
-    return QString::number(platform::current().tickCount()) + QFileInfo(sourcePath).fileName();
-}
 
 // The local files a drag carries, in its order; a drag of anything else carries none.
 QStringList localFiles(const QMimeData* data) {
@@ -52,22 +47,24 @@ void TTianjia::edtTupian_EditClick() {
     const QString chosen = os.openFileName(this, pictureFilter);
     if (chosen.isEmpty())
         return;
-    const QString name = tickName(chosen);
-    const QString destination = bankfolder::checked(store()) + u'/' + name;
-    imgName = name;
-    ui_->edtTupian_Edit->setText(name);
-    // A copy that fails is not reported: the display then shows what it finds under the name.
-    os.copyFileNoOverwrite(chosen, destination);
+    // The copy comes first: the name is the first one free from the tick count on.
+    const QString folder = bankfolder::checked(store());
+    const platform::SavedPicture copy = platform::copyPictureInto(folder, chosen);
+    platform::raiseIfDiskFull(copy, folder);
+    // A copy that fails otherwise is not reported: the display then shows what it finds under the name.
+    imgName = copy.name;
+    ui_->edtTupian_Edit->setText(copy.name);
     ShowPicture();
 }
 
 void TTianjia::WMDropFiles(const QStringList& paths) {
-    platform::Platform& os = platform::current();
     for (const QString& dropped : paths) {
         const QString path = dropped.left(maxDroppedPathLength);
-        const QString name = tickName(path);
-        os.copyFileNoOverwrite(path, bankfolder::checked(store()) + u'/' + name);
-        imgName = name;
+        const QString folder = bankfolder::checked(store());
+        const platform::SavedPicture copy = platform::copyPictureInto(folder, path);
+        // A full disk ends the drop: the files after this one would not fit either.
+        platform::raiseIfDiskFull(copy, folder);
+        imgName = copy.name;
         ShowPicture();
         btn1Click();
     }

@@ -41,7 +41,13 @@ const std::array<QString, ColumnCount> readOrder = {u"ti_neirong"_s, u"ti_daan"_
 
 using Binding = std::pair<QString, QVariant>;
 
+// SQLite's result code for a write that found the disk full.
+const QString diskFullCode = u"13"_s;
+
 [[noreturn]] void raiseEngineError(const QSqlError& error) {
+    // The engine has undone the statement: the bank holds what it held before it.
+    if (error.nativeErrorCode() == diskFullCode)
+        throw Error(u"题库读写出错：磁盘空间已满，这次的修改没有写入题库。请腾出磁盘空间后再试。"_s);
     const QString detail = error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
     throw Error(u"题库读写出错："_s + detail);
 }

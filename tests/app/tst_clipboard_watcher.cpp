@@ -4,8 +4,8 @@
 #include "bankinfo/TFormTikuxinxisezhi.h"
 #include "chooser/TForm2.h"
 #include "editor/TTianjia.h"
+#include "tests/app/WatcherFixture.h"
 #include "tests/support/Files.h"
-#include "tests/support/MainWindowFixture.h"
 #include "ui_TForm1.h"
 #include "ui_TTianjia.h"
 
@@ -19,77 +19,9 @@
 
 using namespace Qt::StringLiterals;
 using namespace fixture;
+using namespace watcher;
 
 namespace {
-
-// The tick count the fake platform reads: above 2^31, so a signed formatting would show.
-constexpr quint32 tick = 4000000000u;
-const QString bmpName = u"4000000000.bmp"_s;
-
-// An opaque picture whose every pixel differs, so that a file of another size or orientation shows.
-QImage pictureOf(int width, int height, int shade = 0) {
-    QImage image(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.setPixel(x, y, qRgb((x * 40 + shade) % 256, (y * 50) % 256, (x + y + shade) % 256));
-    return image;
-}
-
-// A main window as the program makes it: FormCreate subscribes the watcher and runs the chooser
-// (answered with "打开" on the only bank, b.stk, whose folder is b), then opens the bank.
-struct WatchedWindow {
-    explicit WatchedWindow(const QString& sql = threeQuestions, bool makeFolder = true,
-                           const std::function<void()>& whileChooserShows = {}) {
-        os.tick = tick;
-        dir.makeBank(u"b.stk"_s, sql);
-        if (makeFolder)
-            QDir().mkpath(u"b"_s);
-        startThroughChooser(form, whileChooserShows);
-    }
-    ~WatchedWindow() {
-        if (Form1 == &form)
-            Form1 = nullptr;
-    }
-    WatchedWindow(const WatchedWindow&) = delete;
-    WatchedWindow& operator=(const WatchedWindow&) = delete;
-
-    FakePlatformScope os;
-    WorkDir dir;
-    TForm1 form;
-};
-
-// The platform double in force, reached as the program's code reaches its platform.
-FakePlatform& platformDouble() {
-    return dynamic_cast<FakePlatform&>(platform::current());
-}
-
-TTianjia* topEditor() {
-    return qobject_cast<TTianjia*>(QApplication::activeModalWidget());
-}
-
-// Runs `command`; every editor that shows on top meanwhile is noted, handed to `act` and closed.
-// Editors already showing are left alone. A copy that should open nothing thus cannot hang the test.
-QList<QPointer<TTianjia>> editorsShownBy(const std::function<void()>& command,
-                                         const std::function<void(TTianjia&)>& act = {}) {
-    QList<QPointer<TTianjia>> shown;
-    QPointer<TTianjia> before = topEditor();
-    QTimer watch;
-    watch.setInterval(10);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        TTianjia* editor = topEditor();
-        if (!editor || !editor->isVisible() || editor == before || shown.contains(editor))
-            return;
-        shown << editor;
-        if (act)
-            act(*editor);
-        // Also when a check in `act` failed: the modal loop must end for the test to go on.
-        if (editor->isVisible())
-            editor->close();
-    });
-    watch.start();
-    command();
-    return shown;
-}
 
 // The question text as a save would store it.
 QString questionText(const TTianjia& editor) {
@@ -336,7 +268,7 @@ private slots:
         QCOMPARE(written.convertToFormat(QImage::Format_RGB32), copied);
     }
 
-    void aSecondPictureInTheSameTickReplacesTheFirst() {
+    void aSecondPictureInTheSameTickTakesTheNextNumber() {
         WatchedWindow w;
         const QImage first = pictureOf(5, 5);
         const QImage second = pictureOf(9, 4, 100);
@@ -348,9 +280,48 @@ private slots:
                                               imgName = editor.imgName;
                                           });
         QCOMPARE(shown.size(), 1);
-        QCOMPARE(imgName, bmpName);
-        QCOMPARE(QDir(u"b"_s).entryList(QDir::Files), QStringList{bmpName});
-        QCOMPARE(QImage(u"b/"_s + bmpName, "BMP").convertToFormat(QImage::Format_RGB32), second);
+        QCOMPARE(imgName, u"4000000001.bmp"_s);
+        QCOMPARE(QDir(u"b"_s).entryList(QDir::Files), (QStringList{bmpName, u"4000000001.bmp"_s}));
+        QCOMPARE(QImage(u"b/"_s + bmpName, "BMP").convertToFormat(QImage::Format_RGB32), first);
+        QCOMPARE(QImage(u"b/4000000001.bmp"_s, "BMP").convertToFormat(QImage::Format_RGB32), second);
+    }
+
+    // The tick count starts again at every boot and wraps after 49.7 days: the names it gives may be
+    // pictures that saved questions show. They stay as they are; the copy takes the next free number,
+    // past the counter's wrap if need be.
+    void namesTakenInTheFolderAreLeftAlone_data() {
+        QTest::addColumn<quint32>("tick");
+        QTest::addColumn<QStringList>("taken");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("one taken") << tick << QStringList{bmpName} << u"4000000001.bmp"_s;
+        QTest::newRow("a run taken") << tick << QStringList{bmpName, u"4000000001.bmp"_s, u"4000000002.bmp"_s}
+                                     << u"4000000003.bmp"_s;
+        QTest::newRow("taken by a folder") << tick << QStringList{bmpName + u"/"_s} << u"4000000001.bmp"_s;
+        QTest::newRow("at the counter's end")
+            << quint32(4294967295u) << QStringList{u"4294967295.bmp"_s} << u"0.bmp"_s;
+    }
+
+    void namesTakenInTheFolderAreLeftAlone() {
+        QFETCH(quint32, tick);
+        QFETCH(QStringList, taken);
+        QFETCH(QString, expected);
+        WatchedWindow w;
+        w.os.tick = tick;
+        for (const QString& name : taken) {
+            if (name.endsWith(u'/'))
+                QVERIFY(QDir(u"b"_s).mkdir(name.chopped(1)));
+            else
+                testfiles::writeFile(u"b/"_s + name, "an earlier picture");
+        }
+        QString imgName;
+        editorsShownBy([&] { w.os.changeClipboard(pictureOf(6, 3), std::nullopt); },
+                       [&](TTianjia& editor) { imgName = editor.imgName; });
+        QCOMPARE(imgName, expected);
+        QCOMPARE(QImage(u"b/"_s + expected, "BMP").size(), QSize(6, 3));
+        for (const QString& name : taken)
+            if (!name.endsWith(u'/'))
+                QCOMPARE(testfiles::readFile(u"b/"_s + name), QByteArray("an earlier picture"));
+        QVERIFY(w.os.errors.isEmpty());
     }
 
     void aPictureWithoutFolderSettingGoesToTheFallbackFolder() {

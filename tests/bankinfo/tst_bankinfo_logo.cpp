@@ -1,11 +1,13 @@
-// The logo: browsing copies a picture into the bank's folder under a tick-count name and stores that
-// name at once; opening previews the stored name taken as a path of its own.
+// The logo: browsing copies a picture into the bank's folder under a tick-count name (the next free
+// one) and stores that name at once; opening previews the stored name, found in the bank's folder or,
+// for a name that is a path, against the working directory.
 #include "bankinfo/PlaceholderLogo.h"
 #include "tests/bankinfo/BankInfoFixture.h"
 #include "ui_TFormTikuxinxisezhi.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -143,45 +145,79 @@ private slots:
         QVERIFY(open.os.errors.isEmpty());
     }
 
-    void twoBrowsesWithinOneTickKeepTheFirstCopy() {
+    // The tick count's name is taken (a browse within the same tick, or a picture from before a
+    // reboot): the copy takes the next free number and leaves the earlier file as it is.
+    void aTakenNameMovesOnToTheNextNumber() {
         OpenBank open;
         const QString chosen = sourcePicture(open, u"logo.png"_s, QSize(30, 20), Qt::red);
+        writePicture(u"bankA/813logo.png"_s, QSize(5, 5), Qt::yellow);
         open.os.tick = 812;
         open.os.nextFileNames = QStringList{chosen, chosen};
         QVERIFY(open.show([&] {
             open.dialog.form()->btn2->click();
             writePicture(chosen, QSize(40, 40), Qt::blue);
             open.dialog.form()->btn2->click();
-            QVERIFY(showsPicture(open.dialog, QSize(30, 20), Qt::red));
+            QVERIFY(showsPicture(open.dialog, QSize(40, 40), Qt::blue));
+            QCOMPARE(open.dialog.form()->edt1->text(), u"814logo.png"_s);
         }));
-        QCOMPARE(filesIn(u"bankA"_s), QStringList{u"812logo.png"_s});
+        QCOMPARE(filesIn(u"bankA"_s), (QStringList{u"812logo.png"_s, u"813logo.png"_s, u"814logo.png"_s}));
+        QCOMPARE(QImage(u"bankA/812logo.png"_s).size(), QSize(30, 20));
+        QCOMPARE(QImage(u"bankA/813logo.png"_s).size(), QSize(5, 5));
+        QCOMPARE(open.setting(u"tikuLOGO"_s), u"814logo.png"_s);
         QVERIFY(open.os.errors.isEmpty());
     }
 
-    void openingPreviewsTheStoredNameAsAPath_data() {
+    // A browsed logo is found again at the next opening, by a dialog that never showed it.
+    void aBrowsedLogoIsPreviewedAtTheNextOpening() {
+        OpenBank open;
+        const QString chosen = sourcePicture(open, u"logo.png"_s, QSize(30, 20), Qt::red);
+        open.os.tick = 812;
+        open.os.nextFileNames = QStringList{chosen};
+        QVERIFY(open.show([&] { open.dialog.form()->btn2->click(); }));
+        TFormTikuxinxisezhi fresh;
+        bool shown = false;
+        QTimer::singleShot(0, &fresh, [&] {
+            shown = showsPicture(fresh, QSize(30, 20), Qt::red);
+            fresh.close();
+        });
+        fresh.ShowBankInfo(&open.bank);
+        QVERIFY(shown);
+    }
+
+    void openingPreviewsTheStoredLogo_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("pictureAt"); // where a picture is put before opening
         QTest::addColumn<QString>("textAt");    // where a file that is no picture is put
         QTest::addColumn<bool>("shown");
+        QTest::newRow("bare name in the picture folder")
+            << u"9logo.png"_s << u"bankA/9logo.png"_s << QString() << true;
         QTest::newRow("bare name in the working directory")
             << u"9logo.png"_s << u"9logo.png"_s << QString() << true;
-        QTest::newRow("bare name in the picture folder only")
-            << u"9logo.png"_s << u"bankA/9logo.png"_s << QString() << false;
+        // The picture folder's file comes first; one there that is no picture leaves the other.
+        QTest::newRow("bare name in both, no picture in the folder")
+            << u"9logo.png"_s << u"9logo.png"_s << u"bankA/9logo.png"_s << true;
+        QTest::newRow("bare name in both, no picture in the working directory")
+            << u"9logo.png"_s << u"bankA/9logo.png"_s << u"9logo.png"_s << true;
         QTest::newRow("name with its folder")
             << u"bankA/9logo.png"_s << u"bankA/9logo.png"_s << QString() << true;
+        // A name that is a path is taken against the working directory only.
+        QTest::newRow("path not under the picture folder")
+            << u"src/9logo.png"_s << u"bankA/src/9logo.png"_s << QString() << false;
         QTest::newRow("missing") << u"9logo.png"_s << QString() << QString() << false;
-        QTest::newRow("not a picture") << u"9logo.png"_s << QString() << u"9logo.png"_s << false;
+        QTest::newRow("not a picture") << u"9logo.png"_s << QString() << u"bankA/9logo.png"_s << false;
         QTest::newRow("empty") << QString() << QString() << QString() << false;
     }
-    void openingPreviewsTheStoredNameAsAPath() {
+    void openingPreviewsTheStoredLogo() {
         QFETCH(QString, stored);
         QFETCH(QString, pictureAt);
         QFETCH(QString, textAt);
         QFETCH(bool, shown);
         OpenBank open(bankinfo::filledBank + u"UPDATE jiegou SET str_value='"_s + stored +
                       u"' WHERE str_name='tikuLOGO';"_s);
-        if (!pictureAt.isEmpty())
+        if (!pictureAt.isEmpty()) {
+            QDir().mkpath(QFileInfo(pictureAt).path());
             writePicture(pictureAt, QSize(12, 34), Qt::green);
+        }
         if (!textAt.isEmpty())
             writeText(textAt);
         QVERIFY(open.show([&] { QCOMPARE(open.dialog.form()->edt1->text(), stored); }));
@@ -210,7 +246,6 @@ private slots:
         open.os.nextFileNames = QStringList{chosen};
         Ui::TFormTikuxinxisezhi* ui = open.dialog.form();
         QVERIFY(open.show([&] { ui->btn2->click(); }));
-        // The stored bare name is not in the working directory: the browsed picture stays.
         QVERIFY(open.show([&] {
             QCOMPARE(ui->edt1->text(), u"812logo.png"_s);
             QVERIFY(showsPicture(open.dialog, QSize(30, 20), Qt::red));

@@ -74,6 +74,8 @@ private slots:
         QVERIFY(!editor->form()->Image1->isVisibleTo(editor.get()));
     }
 
+    // The tick count restarts at every boot: its name may be a saved question's picture. The copy
+    // takes the next free number instead.
     void aCopyNeverOverwritesAPictureOfTheSameName() {
         OpenWindow w;
         placePicture(u"b/1000cat.png"_s, {40, 30}, Qt::blue);
@@ -84,7 +86,30 @@ private slots:
         editor->form()->Button3->click();
 
         QCOMPARE(QImage(u"b/1000cat.png"_s).pixelColor(0, 0), QColor(Qt::blue));
-        QCOMPARE(shownColourAt(*editor->form(), {0, 0}), QColor(Qt::blue));
+        QCOMPARE(editor->imgName, u"1001cat.png"_s);
+        QCOMPARE(editor->form()->edtTupian_Edit->text(), u"1001cat.png"_s);
+        QCOMPARE(QImage(u"b/1001cat.png"_s).pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(shownColourAt(*editor->form(), {0, 0}), QColor(Qt::red));
+    }
+
+    // The folder already holds the names this tick count gives: each dropped file, all of one name
+    // and in one tick, gets a number of its own, and the files there are left as they were.
+    void droppedFilesTakeTheNextFreeNumbers() {
+        OpenWindow w;
+        placePicture(u"b/1000a.png"_s, {40, 30}, Qt::blue);
+        placePicture(u"b/1002a.png"_s, {40, 30}, Qt::green);
+        placePicture(u"source/a.png"_s, {40, 30}, Qt::red);
+        auto editor = openEditor(w.form);
+
+        dropFiles(editor.get(), {u"source/a.png"_s, u"source/a.png"_s});
+
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"4"_s).value(4), u"1001a.png"_s);
+        QCOMPARE(storedQuestion(u"b.stk"_s, u"5"_s).value(4), u"1003a.png"_s);
+        QCOMPARE(QImage(u"b/1000a.png"_s).pixelColor(0, 0), QColor(Qt::blue));
+        QCOMPARE(QImage(u"b/1002a.png"_s).pixelColor(0, 0), QColor(Qt::green));
+        for (const QString& name : {u"b/1001a.png"_s, u"b/1003a.png"_s})
+            QCOMPARE(QImage(name).pixelColor(0, 0), QColor(Qt::red));
+        QVERIFY(w.os.messages.isEmpty());
     }
 
     void eachDroppedFileIsSavedAsAFurtherNewQuestion() {

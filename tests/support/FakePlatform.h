@@ -29,7 +29,8 @@ public:
     QStringList moduleDirs{QStringLiteral(QELBRIN_PROGRAM_DIR)};
 
     // The clipboard: what it offers, and the watcher's callback. `changeClipboard` is another
-    // program's copy.
+    // program's copy. With `systemClipboard` the real one is used instead (under a real X server).
+    bool systemClipboard = false;
     QImage clipboardPicture;
     std::optional<QString> clipboardString;
     std::function<void()> clipboardWatcher;
@@ -58,13 +59,23 @@ public:
     QString programDirectory() override { return programDir.isEmpty() ? QDir::currentPath() : programDir; }
     QStringList moduleDirectories() override { return moduleDirs; }
     void raiseWithoutActivating(QWidget* window) override { raised << window; }
-    void watchClipboard(QObject*, std::function<void()> onChange) override {
+    void watchClipboard(QObject* receiver, std::function<void()> onChange) override {
+        if (systemClipboard)
+            return SystemPlatform::watchClipboard(receiver, std::move(onChange));
         clipboardWatcher = std::move(onChange);
     }
-    bool clipboardHasImage() override { return !clipboardPicture.isNull(); }
-    bool clipboardHasText() override { return clipboardString.has_value(); }
-    QImage clipboardImage() override { return clipboardPicture; }
-    QString clipboardText() override { return clipboardString.value_or(QString()); }
+    bool clipboardHasImage() override {
+        return systemClipboard ? SystemPlatform::clipboardHasImage() : !clipboardPicture.isNull();
+    }
+    bool clipboardHasText() override {
+        return systemClipboard ? SystemPlatform::clipboardHasText() : clipboardString.has_value();
+    }
+    QImage clipboardImage() override {
+        return systemClipboard ? SystemPlatform::clipboardImage() : clipboardPicture;
+    }
+    QString clipboardText() override {
+        return systemClipboard ? SystemPlatform::clipboardText() : clipboardString.value_or(QString());
+    }
     void reportError(const QString& text) override { errors << text; }
 };
 
