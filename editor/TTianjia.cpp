@@ -8,6 +8,7 @@
 #include "ui_TForm1.h"
 #include "ui_TTianjia.h"
 
+#include <QKeyEvent>
 #include <QMovie>
 #include <QPushButton>
 #include <QShowEvent>
@@ -248,18 +249,30 @@ void TTianjia::chkjiantiebanClick() {
 }
 
 void TTianjia::done(int result) {
-    // Esc and reject() hide the window without a close event; the close box and close() come here
-    // too, through QDialog's close event.
+    // reject() hides the window without a close event; the close box and close() come here too,
+    // through QDialog's close event.
     if (isVisible())
         platform::runGuarded([this] { FormClose(); });
     QDialog::done(result);
 }
 
 QString TTianjia::memoText(const QPlainTextEdit& memo) {
-    // The raw text, not toPlainText(): that one turns non-breaking spaces into plain ones.
+    // The raw text, not toPlainText(): that one turns non-breaking spaces into plain ones. Enter ends
+    // a paragraph; Shift+Enter puts a line separator into it: both are a line break to the writer.
     QString text = memo.document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u"\r\n"_s);
+    text.replace(QChar::LineSeparator, u"\r\n"_s);
     return text;
+}
+
+void TTianjia::keyPressEvent(QKeyEvent* event) {
+    // QDialog closes on Esc (and on Ctrl+. where that is the custom): what a key that reaches the
+    // window would close is swallowed here.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TTianjia::showEvent(QShowEvent* event) {

@@ -76,15 +76,19 @@ public:
 
     Ui::TTianjia* form() const { return ui_.get(); }
 
-    // Every way out of the window ends here (close box, Esc, "保存并退出"), so the window's position
-    // is remembered however it closes.
+    // Every way out of the window ends here (close box, "保存并退出"), so the window's position is
+    // remembered however it closes.
     void done(int result) override;
 
-    // The text of a memo as the bank stores it: lines joined by CR LF, every other character as typed.
+    // The text of a memo as the bank stores it: every line break the user can type (Enter, and
+    // Shift+Enter's line separator) is CR LF; every other character is as typed.
     static QString memoText(const QPlainTextEdit& memo);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Esc does nothing: the window closes only by its close box and "保存并退出", never by a key that
+    // would throw away what was typed.
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

@@ -3,14 +3,18 @@
 # text as a new question ("保存" puts it into the bank), and a copied picture is saved as <tick>.bmp in
 # the bank's folder, at the picture's size, and opens an editor.
 #
-# Usage: clipboard.sh PROGRAM_DIR WORK_DIR CLIPBOARD_OWNER   (needs DISPLAY)
+# Esc in the editor does nothing: the editor is closed as a window manager closes it.
+#
+# Usage: clipboard.sh PROGRAM_DIR WORK_DIR CLIPBOARD_OWNER [CLOSE_TOOL]   (needs DISPLAY)
 # CLIPBOARD_OWNER is the test tool that puts text or a picture on the clipboard as another program
-# would (tests/platform/clipboard/clipboard_owner.cpp).
+# would (tests/platform/clipboard/clipboard_owner.cpp). CLOSE_TOOL asks a window to close
+# (WM_DELETE_WINDOW, see x11_close_window.cpp); without it the editor is closed with "保存并退出".
 set -euo pipefail
 # shellcheck source=common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 owner_tool=${3:-${QELBRIN_E2E_CLIPBOARD_OWNER:-}}
+close_tool=${4:-${QELBRIN_E2E_CLOSE_WINDOW:-}}
 owner_pids=()
 # The clipboard owners go with the program, however the script ends.
 stop_owners() {
@@ -51,15 +55,23 @@ copy() {
     e2e_note "another program copied: $*"
 }
 
-# close_editor WID: Esc closes the editor; it must be gone within 10 s.
+# close_editor WID: Esc, pressed into the editor, leaves it open; the window manager's close (or
+# "保存并退出", at x 250-350, y 394-422) closes it within 10 s.
 close_editor() {
     local i
     xdotool key --clearmodifiers Escape
+    sleep 1
+    e2e_window_shown "$1" || e2e_fail "Esc closed the editor $1"
+    if [[ -n $close_tool ]]; then
+        "$close_tool" "$1" || e2e_fail "$close_tool could not ask window $1 to close"
+    else
+        xdotool mousemove --window "$1" 300 408 click 1
+    fi
     for ((i = 0; i < 50; i++)); do
         e2e_window_shown "$1" || return 0
         sleep 0.2
     done
-    e2e_fail "the editor $1 is still shown 10 s after Esc"
+    e2e_fail "the editor $1 is still shown 10 s after it was asked to close"
 }
 
 e2e_start_on_sample_bank
