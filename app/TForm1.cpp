@@ -35,6 +35,13 @@ QuestionListModel::Row rowOf(const QString& id, qint32 daanleixing, const QStrin
     return {id, ti_neirong, TForm1::DaanText(daanleixing, ti_daan), jiexi, img};
 }
 
+// A caption shown exactly as written: Qt reads "[*]" in a window title as the place of its
+// modified-marker and shows a doubled one as one.
+QString literalTitle(const QString& text) {
+    QString title = text;
+    return title.replace(u"[*]"_s, u"[*][*]"_s);
+}
+
 // The rows a selection covers, each once, top to bottom.
 std::set<int> rowsOf(const QItemSelection& selection) {
     std::set<int> rows;
@@ -136,21 +143,29 @@ void TForm1::OpenChosenBank() {
         platform::current().exitProcess(0);
     }
 
-    // The views hear of the rows once, also when a read error ends the fill early.
-    list_->beginBulkAppend();
-    struct EndBulk {
-        QuestionListModel* list;
-        ~EndBulk() { list->endBulkAppend(); }
-    } endBulk{list_};
-    tikuSql->SelectAll();
-    while (!tikuSql->Eof()) {
-        AppendCurrentTi();
-        tikuSql->Next();
+    {
+        // The views hear of the rows once, also when a read error ends the fill early.
+        list_->beginBulkAppend();
+        struct EndBulk {
+            QTableView* view;
+            QuestionListModel* list;
+            ~EndBulk() {
+                list->endBulkAppend();
+                // No row is the current one: the keyboard focus entering the list would otherwise make
+                // the first row current, and so the row a modify opens, over the last row listed.
+                view->setCurrentIndex(QModelIndex());
+            }
+        } endBulk{ui_->lv1, list_};
+        tikuSql->SelectAll();
+        while (!tikuSql->Eof()) {
+            AppendCurrentTi();
+            tikuSql->Next();
+        }
     }
 
     selectedIndex = 0;
-    setWindowTitle(tikuSql->GetMulu() + u"题库作者是："_s + tikuSql->GetTikuZuoZhe() + u"----"_s +
-                   tikuSql->GetTikuRUL());
+    setWindowTitle(literalTitle(tikuSql->GetMulu() + u"题库作者是："_s + tikuSql->GetTikuZuoZhe() +
+                                u"----"_s + tikuSql->GetTikuRUL()));
 }
 
 void TForm1::FormClose() {
@@ -171,14 +186,21 @@ void TForm1::lv1Resize() {
 
 void TForm1::AppendCurrentTi() {
     const m_sql& current = *tikuSql;
-    list_->appendRow(rowOf(QString::number(current.ID), current.daanleixing, current.ti_neirong,
-                           current.ti_daan, current.img, current.jiexi));
+    appendRow(rowOf(QString::number(current.ID), current.daanleixing, current.ti_neirong, current.ti_daan,
+                    current.img, current.jiexi));
 }
 
 void TForm1::AddTi(qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan, const QString& img,
                    const QString& jiexi) {
     const QString id = tikuSql->AddQuestion(daanleixing, ti_neirong, ti_daan, img, jiexi);
-    list_->appendRow(rowOf(id, daanleixing, ti_neirong, ti_daan, img, jiexi));
+    appendRow(rowOf(id, daanleixing, ti_neirong, ti_daan, img, jiexi));
+}
+
+void TForm1::appendRow(QuestionListModel::Row row) {
+    list_->appendRow(std::move(row));
+    // A row whose text was set is a changed row, as a rewritten one is: after the list fill a modify
+    // opens the last question listed, after an add the new one.
+    lv1Change(list_->rowCount() - 1);
 }
 
 void TForm1::UpdateTi(const QString& id, qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan,

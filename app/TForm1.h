@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/QuestionListModel.h"
 #include "store/m_sql.h"
 
 #include <QString>
@@ -10,7 +11,6 @@ namespace Ui {
 class TForm1;
 }
 class QMenu;
-class QuestionListModel;
 class TTianjia;
 
 // The main window: the open bank's question list and the state that the editor and the clipboard
@@ -53,9 +53,10 @@ public:
     // editor unless an editor is busy (TForm1Clipboard.cpp).
     void WMDrawClipboard();
 
-    // A row has changed (selection, focus or text): it is the row a modify opens. A row losing its
-    // selection is reported too, before the row gaining it. Qt's views report a change only once it
-    // is made; before and after, the row names the same question, so one handler serves.
+    // A row has changed (selection, focus or text, a row added included): it is the row a modify
+    // opens. A row losing its selection is reported too, before the row gaining it. Qt's views report
+    // a change only once it is made; before and after, the row names the same question, so one
+    // handler serves.
     void lv1Change(int row);
     // A row became selected: it is the row that delete and the editor's saves act on.
     void lv1SelectItem(int row);
@@ -84,6 +85,8 @@ protected:
 
 private:
     void connectListNotifications();
+    // Appends a row and reports it changed (`lv1Change`), as every row whose cells are written is.
+    void appendRow(QuestionListModel::Row row);
     // A new editor owned by this window, made `Tianjia`, its `mainForm` set.
     TTianjia* NewEditor();
     // Shows `editor` modally; once closed it is released (nothing uses a closed editor).

@@ -198,6 +198,33 @@ private slots:
         QCOMPARE(form.questionList()->row(0).id, u"1"_s);
     }
 
+    // Every row whose cells are written is reported changed, the rows the list is filled with and
+    // those an add appends included: right after start-up "修改" opens the last question listed,
+    // after an add the new one. The keyboard focus entering the list does not change that.
+    void addedRowsAreTheOnesAModifyOpens() {
+        OpenWindow w;
+        TForm1& form = w.form;
+        QCOMPARE(form.selectedId, u"3"_s);
+        QCOMPARE(form.selectedIndex, 0);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form.form()->lv1->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), form.form()->lv1);
+        QCOMPARE(whileEditorOpen(form, [&] { form.form()->N3->trigger(); }).benTiID, u"3"_s);
+
+        withEditor([&] { form.form()->btntianjia->click(); },
+                   [&](TTianjia& shown) {
+                       shown.form()->mmo_ti->setPlainText(u"新加的题"_s);
+                       QTest::mouseClick(shown.form()->btnsave, Qt::LeftButton);
+                   });
+        QCOMPARE(form.selectedId, u"4"_s);
+        const SeenWhileOpen seen = whileEditorOpen(form, [&] { form.form()->N3->trigger(); });
+        QCOMPARE(seen.benTiID, u"4"_s);
+        // Delete still acts on the row that counts as selected, the first.
+        form.form()->dele_butt->click();
+        QCOMPARE(form.questionList()->row(0).id, u"2"_s);
+    }
+
     void aRewrittenRowIsTheOneAModifyOpens() {
         OpenWindow w;
         TForm1& form = w.form;

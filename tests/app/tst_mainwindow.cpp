@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using namespace Qt::StringLiterals;
 
@@ -41,6 +42,30 @@ private slots:
         QCOMPARE(form.windowTitle(), u"b题库作者是：张三----http://example.org/z"_s);
         QCOMPARE(form.selectedIndex, 0);
         QVERIFY(w.os.messages.isEmpty());
+    }
+
+    // "[*]" in a window title is Qt's place for its modified-marker; the caption shows the bank's
+    // settings exactly as stored, these characters included.
+    void theCaptionShowsTheSettingsAsStored_data() {
+        QTest::addColumn<QString>("author");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("marker in the author") << u"[*]张三"_s << u"http://example.org/z"_s;
+        QTest::newRow("two markers") << u"张[*][*]三"_s << u"http://example.org/[*]"_s;
+        QTest::newRow("three markers and brackets") << u"[*][*][*]"_s << u"[[*]]*"_s;
+    }
+    void theCaptionShowsTheSettingsAsStored() {
+        QFETCH(QString, author);
+        QFETCH(QString, address);
+        OpenWindow w(u"UPDATE jiegou SET str_value='b' WHERE str_name='mulu';\n"_s +
+                     u"UPDATE jiegou SET str_value='%1' WHERE str_name='tikuZuoZhe';\n"_s.arg(author) +
+                     u"UPDATE jiegou SET str_value='%1' WHERE str_name='tikuRUL';"_s.arg(address));
+        w.form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.form));
+        // What the window system is given to show.
+        QCOMPARE(w.form.windowHandle()->title(), u"b题库作者是："_s + author + u"----"_s + address);
+        // The window counts as unmodified whatever the marker would say.
+        w.form.setWindowModified(true);
+        QCOMPARE(w.form.windowHandle()->title(), u"b题库作者是："_s + author + u"----"_s + address);
     }
 
     void emptyBankStillGetsItsCaption() {
