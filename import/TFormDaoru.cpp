@@ -1,7 +1,7 @@
 #include "import/TFormDaoru.h"
 
 #include "app/TForm1.h"
-#include "import/TextQuestionCount.h"
+#include "import/TextImport.h"
 #include "platform/Guard.h"
 #include "platform/Platform.h"
 #include "ui_TFormDaoru.h"
@@ -13,7 +13,8 @@ using namespace Qt::StringLiterals;
 
 TFormDaoru* FormDaoru = nullptr;
 
-const QString TFormDaoru::dlgOpen1Filter = u"*.txt (*.txt)"_s;
+// The upper-case extension too: names are compared with their case on this system.
+const QString TFormDaoru::dlgOpen1Filter = u"*.txt (*.txt *.TXT)"_s;
 
 namespace {
 
@@ -81,21 +82,18 @@ void TFormDaoru::btn1Click() {
         os.showMessage(u"仅支持单选题"_s);
         return;
     }
-    records.allocate();
     // A text that cannot be read raises its own message here; nothing is written and the dialog
     // stays open.
-    const auto questions = static_cast<std::size_t>(countTextQuestions(textPath, ui_->chk1->isChecked()));
-    for (std::size_t k = 1; k <= questions; ++k)
-        records.markQuestion(k);
-
-    // The text file's own extension stays in the name: q.txt gives q.txt.tiku.
-    const QString outputPath = textPath + u".tiku"_s;
-    const std::string bytes = records.fileBytes(questions);
-    if (!os.writeFileAtomically(outputPath,
-                                QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()))))
-        os.showMessage(u"错误"_s);
+    const TextImport import = importTextBank(textPath, ui_->chk1->isChecked());
+    if (import.result != platform::WriteResult::Written) {
+        // Nothing was written: the path is not handed on, and the dialog stays open for another try.
+        os.showMessage(import.result == platform::WriteResult::DiskFull
+                           ? platform::diskFullText(import.outputPath)
+                           : u"错误"_s);
+        return;
+    }
     if (mainForm)
-        mainForm->tikuPath = outputPath;
+        mainForm->tikuPath = import.outputPath;
     os.showMessage(u"已经完成导入，批量导入不能保证正确性，请谨慎检查！"_s);
     accept();
 }

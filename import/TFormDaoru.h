@@ -1,7 +1,5 @@
 #pragma once
 
-#include "import/TikuRecords.h"
-
 #include <QDialog>
 #include <QString>
 #include <memory>
@@ -26,16 +24,15 @@ public:
     // The file dialog's confirmation of `fileName`, with the flag that lets it close.
     void dlgOpen1CanClose(const QString& fileName, bool& CanClose);
     void dlgOpen1Close();
-    // "开始": counts the questions and writes the record file.
+    // "开始": counts the questions and writes the record file as it counts.
     void btn1Click();
     void Button1Click();
 
-    // The file dialog's filter: text files only.
+    // The file dialog's filter: text files only, their extension in either case.
     static const QString dlgOpen1Filter;
 
     bool fileChosen = false;    // set by the first confirmed choice, never cleared
     QString textPath;           // the chosen text file's absolute path, as lbl2 shows it
-    TikuRecords records;        // allocated by "开始"; empty until then
     TForm1* mainForm = nullptr; // receives the output path in its tikuPath; not owned
 
     Ui::TFormDaoru* form() const { return ui_.get(); }

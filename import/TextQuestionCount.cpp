@@ -9,7 +9,8 @@
 
 using namespace Qt::StringLiterals;
 
-std::int64_t countQuestions(QIODevice& device, bool skipFirstLine, const QString& path) {
+std::int64_t countQuestions(QIODevice& device, bool skipFirstLine, const QString& path,
+                            const QuestionsFound& found) {
     PieceScanner scanner(skipFirstLine);
     std::vector<char> buffer(static_cast<std::size_t>(textChunkBytes));
     for (;;) {
@@ -19,6 +20,8 @@ std::int64_t countQuestions(QIODevice& device, bool skipFirstLine, const QString
         if (got == 0)
             break;
         scanner.feed(buffer.data(), static_cast<std::size_t>(got));
+        if (found && !found(scanner.questions()))
+            return scanner.questions();
     }
     scanner.finish();
     return scanner.questions();

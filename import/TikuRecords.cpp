@@ -1,6 +1,11 @@
 #include "import/TikuRecords.h"
 
+#include <utility>
+
 namespace {
+
+// Blocks of this size go to the sink: few enough writes, little enough memory.
+constexpr std::size_t blockBytes = 64 * 1024;
 
 // Byte by byte, so that the file is the same whatever the byte order of the machine that writes it.
 void appendWord(std::string& out, std::uint32_t word) {
@@ -16,36 +21,51 @@ void appendSigned(std::string& out, std::int32_t word) {
 
 } // namespace
 
-void TikuRecords::allocate() {
-    records_.assign(initialRecords, STRUCT_TK_CHAR2{});
+TikuRecordStream::TikuRecordStream(Sink sink) : sink_(std::move(sink)) {
+    buffer_.reserve(blockBytes + recordBytes);
 }
 
-void TikuRecords::markQuestion(std::size_t k) {
-    // Room for the record and for the empty slot after it; resize grows the capacity geometrically.
-    if (records_.size() < k + 2)
-        records_.resize(k + 2);
-    records_[k].ID = static_cast<std::int32_t>(k);
+void TikuRecordStream::append(const STRUCT_TK_CHAR2& r) {
+    appendSigned(buffer_, r.ID);
+    appendWord(buffer_, r.reservedText);
+    appendSigned(buffer_, r.daanleixing);
+    appendSigned(buffer_, r.reservedInt);
+    appendWord(buffer_, r.ti_neirong);
+    appendWord(buffer_, r.ti_daan);
+    appendWord(buffer_, r.img);
+    appendWord(buffer_, r.jiexi);
+    appendSigned(buffer_, r.dui);
+    appendSigned(buffer_, r.cuo);
+    appendSigned(buffer_, r.gong);
 }
 
-std::string TikuRecords::fileBytes(std::size_t questions) const {
-    const std::size_t count = questions + 2;
-    const STRUCT_TK_CHAR2 empty{};
-    std::string out;
-    out.reserve(count * recordBytes);
-    for (std::size_t i = 0; i < count; ++i) {
-        // A slot past the records held is an empty one, like the trailing slot.
-        const STRUCT_TK_CHAR2& r = i < records_.size() ? records_[i] : empty;
-        appendSigned(out, r.ID);
-        appendWord(out, r.reservedText);
-        appendSigned(out, r.daanleixing);
-        appendSigned(out, r.reservedInt);
-        appendWord(out, r.ti_neirong);
-        appendWord(out, r.ti_daan);
-        appendWord(out, r.img);
-        appendWord(out, r.jiexi);
-        appendSigned(out, r.dui);
-        appendSigned(out, r.cuo);
-        appendSigned(out, r.gong);
+bool TikuRecordStream::flush() {
+    if (!failed_ && !buffer_.empty() && !sink_(buffer_.data(), buffer_.size()))
+        failed_ = true;
+    buffer_.clear();
+    return !failed_;
+}
+
+bool TikuRecordStream::questionsFound(std::int64_t questions) {
+    if (failed_)
+        return false;
+    if (!started_) {
+        append(STRUCT_TK_CHAR2{});
+        started_ = true;
     }
-    return out;
+    while (questionsWritten_ < questions) {
+        STRUCT_TK_CHAR2 record;
+        record.ID = static_cast<std::int32_t>(++questionsWritten_);
+        append(record);
+        if (buffer_.size() >= blockBytes && !flush())
+            return false;
+    }
+    return true;
+}
+
+bool TikuRecordStream::finish(std::int64_t questions) {
+    if (!questionsFound(questions))
+        return false;
+    append(STRUCT_TK_CHAR2{});
+    return flush();
 }

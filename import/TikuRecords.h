@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <vector>
 
 // One question record of a `.tiku` file: eleven 32-bit words, as the store's current question has
 // them. A text field is a single word in the file and cannot hold text: the import leaves it 0.
@@ -21,28 +21,33 @@ struct STRUCT_TK_CHAR2 {
     std::int32_t gong = 0;
 };
 
-// The records of one import: record 0 is the empty first slot, record k the k-th question found, and
-// one empty slot follows the last question. It starts with room for 2998 questions and grows past
-// that, so that a longer text still gets every record it needs.
-class TikuRecords {
+// The records of one import, written as the questions are found, so that memory stays the same
+// however many questions the text holds: record 0, the empty first slot; record k for the k-th
+// question, its ID k; and one empty slot after the last question. Each field is a little-endian
+// 32-bit word: a file of n questions is 44 * (n + 2) bytes.
+//
+// The bytes go to `sink` in blocks of a few dozen KiB; a sink that fails ends the writing.
+class TikuRecordStream {
 public:
     static constexpr std::size_t recordBytes = 44;
-    static constexpr std::size_t initialRecords = 3000;
+    using Sink = std::function<bool(const char* data, std::size_t size)>;
 
-    // Empty until a run allocates it.
-    bool allocated() const { return !records_.empty(); }
-    // Starts over with `initialRecords` empty records.
-    void allocate();
-    // Record `k` stands for the k-th question (k >= 1): its ID becomes k.
-    void markQuestion(std::size_t k);
+    explicit TikuRecordStream(Sink sink);
 
-    std::size_t size() const { return records_.size(); }
-    const STRUCT_TK_CHAR2& operator[](std::size_t index) const { return records_[index]; }
-
-    // The content of a `.tiku` file for `questions` questions: records 0 to questions + 1, each field
-    // a little-endian 32-bit word, 44 * (questions + 2) bytes.
-    std::string fileBytes(std::size_t questions) const;
+    // Writes the records of the questions found so far, up to question `questions`, that have not
+    // been written yet (record 0 before the first). False once the sink has failed.
+    bool questionsFound(std::int64_t questions);
+    // Writes what is left, the trailing slot included, and hands every byte to the sink. False when
+    // the sink failed on the way.
+    bool finish(std::int64_t questions);
 
 private:
-    std::vector<STRUCT_TK_CHAR2> records_;
+    void append(const STRUCT_TK_CHAR2& record);
+    bool flush();
+
+    Sink sink_;
+    std::string buffer_;
+    bool started_ = false;
+    std::int64_t questionsWritten_ = 0;
+    bool failed_ = false;
 };

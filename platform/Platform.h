@@ -52,12 +52,6 @@ public:
     // when it cannot be opened: missing, unreadable, or not a file.
     virtual std::unique_ptr<QIODevice> openForReading(const QString& path) = 0;
 
-    // Makes `bytes` the whole content of the file at `path`, replacing what was there (see SafeFile):
-    // afterwards the file holds either all of `bytes` or what it held before. False when it cannot be
-    // written: the folder is missing or write-protected, an existing file is write-protected, a
-    // directory stands there, or the disk is full.
-    virtual bool writeFileAtomically(const QString& path, const QByteArray& bytes) = 0;
-
     // The folder of the program's own executable. The picture display and the helper page are found
     // there; everything else is taken against the working directory.
     virtual QString programDirectory() = 0;

@@ -204,11 +204,6 @@ std::unique_ptr<QIODevice> SystemPlatform::openForReading(const QString& path) {
     return file;
 }
 
-bool SystemPlatform::writeFileAtomically(const QString& path, const QByteArray& bytes) {
-    SafeFile file(path, SafeFile::Replacement);
-    return file.open() && file.write(bytes) == bytes.size() && file.commit() == WriteResult::Written;
-}
-
 QString SystemPlatform::programDirectory() {
     return QCoreApplication::applicationDirPath();
 }

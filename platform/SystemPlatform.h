@@ -17,7 +17,6 @@ public:
     bool fileExists(const QString& path) override;
     WriteResult copyFileNoOverwrite(const QString& from, const QString& to) override;
     std::unique_ptr<QIODevice> openForReading(const QString& path) override;
-    bool writeFileAtomically(const QString& path, const QByteArray& bytes) override;
     QString programDirectory() override;
     QStringList moduleDirectories() override;
     QString openFileName(QWidget* parent, const QString& filter) override;
