@@ -28,7 +28,7 @@ struct PlannedCase {
     int n;
 };
 
-// For import_scan, n is the size of the text in MiB.
+// For import_scan, n is the size of the text in MiB; for import_peak, its millions of questions.
 const std::vector<PlannedCase> plan = {
     {"open_list", 1000},
     {"open_list", 10000},
@@ -38,6 +38,7 @@ const std::vector<PlannedCase> plan = {
     {"delete", 100000},
     {"open_editor", 100000},
     {"import_scan", 100},
+    {"import_peak", 10},
     // For the picture cases n is the picture's megapixels (6000 x 4000), or the metafile's MiB.
     {"show_picture_jpeg", 24},
     {"show_picture_png", 24},
@@ -56,6 +57,10 @@ bool makesItsOwnInput(const PlannedCase& c) {
     return c.name == "startup";
 }
 
+bool readsManyQuestions(const PlannedCase& c) {
+    return c.name == "import_peak";
+}
+
 // The picture cases show their picture over a small bank: the bank's size does not matter to them.
 constexpr int pictureBankSize = 1000;
 
@@ -67,12 +72,18 @@ QString textName(int megabytes) {
     return u"import_"_s + QString::number(megabytes) + u"mb.txt"_s;
 }
 
+QString manyQuestionsName(int millions) {
+    return u"import_"_s + QString::number(millions) + u"m_questions.txt"_s;
+}
+
 // The file a case works on, relative to the working directory.
 QString inputOf(const PlannedCase& c) {
     if (makesItsOwnInput(c))
         return u"-"_s;
     if (benchcases::isPictureCase(c.name))
         return bankName(pictureBankSize);
+    if (readsManyQuestions(c))
+        return manyQuestionsName(c.n);
     return readsText(c) ? textName(c.n) : bankName(c.n);
 }
 
@@ -129,6 +140,7 @@ int runBenchmark(const BenchOptions& options) {
     std::vector<PlannedCase> cases;
     std::set<int> bankSizes;
     std::set<int> textSizes;
+    std::set<int> questionMillions;
     for (const PlannedCase& c : plan) {
         if ((options.only.empty() || options.only == c.name) && (options.maxN == 0 || c.n <= options.maxN)) {
             cases.push_back(c);
@@ -136,6 +148,8 @@ int runBenchmark(const BenchOptions& options) {
                 continue;
             if (benchcases::isPictureCase(c.name))
                 bankSizes.insert(pictureBankSize);
+            else if (readsManyQuestions(c))
+                questionMillions.insert(c.n);
             else
                 (readsText(c) ? textSizes : bankSizes).insert(c.n);
         }
@@ -163,6 +177,15 @@ int runBenchmark(const BenchOptions& options) {
             const double ms = measure::millisecondsOf([&] {
                 facts = importscan::writeText(
                     QDir(workDir.path()).filePath(textName(megabytes)).toStdString(), megabytes);
+            });
+            std::fprintf(stderr, "qelbrin_bench: generated a text of %lld bytes, %lld questions in %.0f ms\n",
+                         static_cast<long long>(facts.bytes), static_cast<long long>(facts.questions), ms);
+        }
+        for (const int millions : questionMillions) {
+            importscan::TextFacts facts;
+            const double ms = measure::millisecondsOf([&] {
+                facts = importscan::writeManyQuestions(
+                    QDir(workDir.path()).filePath(manyQuestionsName(millions)).toStdString(), millions);
             });
             std::fprintf(stderr, "qelbrin_bench: generated a text of %lld bytes, %lld questions in %.0f ms\n",
                          static_cast<long long>(facts.bytes), static_cast<long long>(facts.questions), ms);
@@ -207,6 +230,8 @@ int runBenchCase(const BenchOptions& options) {
             report = benchcases::openHtmlPanel(options.n, bank);
         else if (options.caseName == "import_scan")
             report = importscan::importScan(options.n, bank);
+        else if (options.caseName == "import_peak")
+            report = importscan::importPeak(options.n, bank);
         else if (benchcases::isPictureCase(options.caseName) && !options.pictureInto.empty()) {
             benchcases::writePicture(options.caseName, options.n,
                                      QString::fromStdString(options.pictureInto));

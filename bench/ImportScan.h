@@ -7,8 +7,9 @@
 #include <functional>
 #include <string>
 
-// The text import's counting on a large GBK text bank, against one memchr pass for line feeds over
-// the same bytes read the same way.
+// The text import on large GBK text banks: what "开始" does (counting the questions and writing the
+// record file as it counts), against one memchr pass for line feeds over the same bytes read the same
+// way; and the import's peak memory on a text of millions of questions.
 namespace importscan {
 
 struct TextFacts {
@@ -27,7 +28,14 @@ TextFacts makeText(int megabytes, const std::function<void(const std::string&)>&
 // Writes that text to `path`.
 TextFacts writeText(const std::string& path, int megabytes);
 
-// "import_scan": opening, reading and scanning `text` as the import's "开始" does, n = `megabytes`.
+// "import_scan": the import of `text` as "开始" does it (opening, reading and scanning the text, writing
+// the record file beside it), n = `megabytes`.
 measure::CaseReport importScan(int megabytes, const QString& text);
+
+// Writes a text of `millions` million short questions, one line each, to `path`.
+TextFacts writeManyQuestions(const std::string& path, int millions);
+
+// "import_peak": the import's peak memory on the text of `millions` million questions.
+measure::CaseReport importPeak(int millions, const QString& text);
 
 } // namespace importscan
