@@ -5,51 +5,31 @@
 #include "tests/app/WatcherFixture.h"
 #include "tests/platform/clipboard/ClipboardOwner.h"
 #include "tests/support/Files.h"
+#include "tests/support/RowPng.h"
 #include "ui_TTianjia.h"
 
 #include <QImageReader>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <png.h>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace watcher;
 
 namespace {
 
-// A PNG of `width` x `height` written row by row, so that no picture of that size is ever held: RGB
-// with a pattern when `colour`, otherwise one-bit black.
+// A PNG of `width` x `height`: RGB with a pattern when `colour`, otherwise one-bit black.
 bool writePng(const QString& path, quint32 width, quint32 height, bool colour) {
-    FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (!out)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    std::vector<png_byte> row(colour ? size_t(width) * 3 : (width + 7) / 8, 0);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(out);
-        return false;
-    }
-    png_init_io(png, out);
-    png_set_compression_level(png, 1);
-    png_set_IHDR(png, info, width, height, colour ? 8 : 1, colour ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (quint32 y = 0; y < height; ++y) {
-        if (colour)
-            for (quint32 x = 0; x < width; ++x) {
-                row[x * 3] = png_byte(x / 32);
-                row[x * 3 + 1] = png_byte(y / 32);
-                row[x * 3 + 2] = 0x80;
-            }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(out) == 0;
+    if (!colour)
+        return rowpng::write(path, {width, height, 1, PNG_COLOR_TYPE_GRAY});
+    return rowpng::write(path, {width, height, 8, PNG_COLOR_TYPE_RGB},
+                         [width](quint32 y, std::vector<png_byte>& row) {
+                             for (quint32 x = 0; x < width; ++x) {
+                                 row[x * 3] = png_byte(x / 32);
+                                 row[x * 3 + 1] = png_byte(y / 32);
+                                 row[x * 3 + 2] = 0x80;
+                             }
+                         });
 }
 
 // What came of a copy: the editors it opened (their picture names) and the error reports.

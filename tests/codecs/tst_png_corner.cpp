@@ -1,10 +1,12 @@
 // The PNG corner reader: the rows it decodes are the picture's own in every colour type, an
 // interlaced file is left to the whole decoder, and a file that is not whole is refused.
 #include "codecs/PngCorner.h"
+#include "tests/support/RowPng.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <png.h>
 
 using namespace Qt::StringLiterals;
@@ -48,30 +50,11 @@ bool writeInterlaced(const QString& path, int width, int height) {
     return std::fclose(out) == 0;
 }
 
-// A PNG of `size` in one grey, 8 bits a pixel, written row by row: none of it is held whole.
+// A PNG of `size` in one grey, 8 bits a pixel.
 bool writeGrey(const QString& path, QSize size) {
-    FILE* out = std::fopen(path.toLocal8Bit().constData(), "wb");
-    if (!out)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    std::vector<png_byte> row(size_t(size.width()), 0x40);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(out);
-        return false;
-    }
-    png_init_io(png, out);
-    png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
-    png_set_compression_level(png, 1);
-    png_set_IHDR(png, info, png_uint_32(size.width()), png_uint_32(size.height()), 8, PNG_COLOR_TYPE_GRAY,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < size.height(); ++y)
-        png_write_row(png, row.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(out) == 0;
+    return rowpng::write(
+        path, {quint32(size.width()), quint32(size.height())},
+        [](quint32, std::vector<png_byte>& row) { std::fill(row.begin(), row.end(), 0x40); });
 }
 
 } // namespace

@@ -2,46 +2,21 @@
 // within the memory a few rows take (each measured in a process of its own). Pictures decoded whole,
 // and those a decoder buffers whole, keep the 100-million-pixel limit.
 #include "platform/SystemPlatform.h"
+#include "tests/support/RowPng.h"
 #include "tests/support/SyntheticJpeg.h"
 
 #include <QImageWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <png.h>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// A PNG of `width` x `height` one-bit grey pixels, all black, written row by row.
+// A PNG of `width` x `height` one-bit grey pixels, all black.
 bool writeMonoPng(const QString& path, quint32 width, quint32 height, bool interlaced = false) {
-    FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
-    if (!out)
-        return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    std::vector<png_byte> row((width + 7) / 8, 0);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(out);
-        return false;
-    }
-    png_init_io(png, out);
-    png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
-    png_set_compression_level(png, 1);
-    png_set_IHDR(png, info, width, height, 1, PNG_COLOR_TYPE_GRAY,
-                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    const int passes = interlaced ? png_set_interlace_handling(png) : 1;
-    for (int pass = 0; pass < passes; ++pass)
-        for (quint32 y = 0; y < height; ++y)
-            png_write_row(png, row.data());
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(out) == 0;
+    return rowpng::write(path, {width, height, 1, PNG_COLOR_TYPE_GRAY, interlaced});
 }
 
 struct CornerRun {
