@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -81,6 +82,22 @@ void doubleClickRow(TForm1& form, int row) {
                             Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &doubleClick);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+}
+
+// The list's menu opened with a right click beside the rows (naming none of them), and its first item,
+// "修改", chosen with the keyboard.
+void modifyThroughTheMenu(TForm1& form) {
+    QTableView* list = form.form()->lv1;
+    const QPoint besideTheRows(list->viewport()->width() / 2, list->viewport()->height() - 5);
+    QVERIFY(!list->indexAt(besideTheRows).isValid());
+    const QPoint at = list->viewport()->mapTo(&form, besideTheRows);
+    QTest::mouseClick(form.windowHandle(), Qt::RightButton, {}, at);
+    auto* menu = form.findChild<QMenu*>(u"pm2"_s);
+    QVERIFY(menu);
+    QVERIFY(QTest::qWaitForWindowExposed(menu));
+    QTest::keyClick(menu, Qt::Key_Down);
+    QCOMPARE(menu->activeAction(), form.form()->N3);
+    QTest::keyClick(menu, Qt::Key_Return);
 }
 
 } // namespace
@@ -208,20 +225,23 @@ private slots:
         QCOMPARE(form.selectedIndex, 0);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        form.form()->lv1->setFocus(Qt::TabFocusReason);
-        QCOMPARE(QApplication::focusWidget(), form.form()->lv1);
-        QCOMPARE(whileEditorOpen(form, [&] { form.form()->N3->trigger(); }).benTiID, u"3"_s);
+        // The list, first in the tab order, has the focus.
+        QTRY_COMPARE(QApplication::focusWidget(), form.form()->lv1);
+        QCOMPARE(whileEditorOpen(form, [&] { modifyThroughTheMenu(form); }).benTiID, u"3"_s);
 
-        withEditor([&] { form.form()->btntianjia->click(); },
+        withEditor([&] { QTest::mouseClick(form.form()->btntianjia, Qt::LeftButton); },
                    [&](TTianjia& shown) {
-                       shown.form()->mmo_ti->setPlainText(u"新加的题"_s);
+                       QPlainTextEdit* text = shown.form()->mmo_ti;
+                       QTRY_COMPARE(QApplication::focusWidget(), text);
+                       QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+                       QTest::keyClicks(text, u"new question"_s);
                        QTest::mouseClick(shown.form()->btnsave, Qt::LeftButton);
                    });
+        QCOMPARE(form.questionList()->row(3).text, u"new question"_s);
         QCOMPARE(form.selectedId, u"4"_s);
-        const SeenWhileOpen seen = whileEditorOpen(form, [&] { form.form()->N3->trigger(); });
-        QCOMPARE(seen.benTiID, u"4"_s);
+        QCOMPARE(whileEditorOpen(form, [&] { modifyThroughTheMenu(form); }).benTiID, u"4"_s);
         // Delete still acts on the row that counts as selected, the first.
-        form.form()->dele_butt->click();
+        QTest::mouseClick(form.form()->dele_butt, Qt::LeftButton);
         QCOMPARE(form.questionList()->row(0).id, u"2"_s);
     }
 
