@@ -2,6 +2,7 @@
 
 #include "codecs/metafile/DcState.h"
 
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <QPolygonF>
@@ -86,8 +87,9 @@ public:
     void fillPath();
     void strokeAndFillPath();
 
-    // ExtTextOut's options: ETO_OPAQUE 0x2, ETO_CLIPPED 0x4.
-    void text(QPointF reference, const QString& text, const std::optional<QRectF>& box, quint32 options);
+    // ExtTextOut's options: ETO_OPAQUE 0x2, ETO_CLIPPED 0x4, ETO_GLYPH_INDEX 0x10. Each unit of the
+    // run goes where its advance puts it; a run without advances takes the font's own spacing.
+    void text(QPointF reference, const TextRun& run, const std::optional<QRectF>& box, quint32 options);
     // `source` in the bitmap's pixels; the bitmap is stretched onto the logical `target`.
     void bitmap(const QRectF& target, const QImage& image, const QRectF& source);
     // A rectangle filled with a brush and no outline (PATBLT and friends).
@@ -103,6 +105,13 @@ private:
     void addPolyline(const QPolygonF& points, bool fromCurrent);
     QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, ArcKind kind) const;
     qint64 pathPoints() const { return path_.elementCount(); }
+    double averageWidthPerPixel(const QFont& font);
+    void drawNatural(const QTransform& frame, QPointF at, const QString& text, double stretch);
+    void drawSpaced(const QTransform& frame, QPointF at, const QString& text,
+                    const std::vector<double>& advances, double unitAlong, double stretch);
+    void drawGlyphIndices(const QTransform& frame, QPointF at, const QString& text,
+                          const std::vector<double>& advances, double unitAlong, double stretch,
+                          const QFont& font);
 
     QImage& image_;
     QPainter painter_;
@@ -113,6 +122,7 @@ private:
     bool recording_ = false;
     QPainterPath path_;
     bool textUsable_;
+    QHash<QString, double> averageWidths_;
 };
 
 } // namespace metafile

@@ -1,5 +1,6 @@
 #include "codecs/metafile/DibDecoder.h"
 #include "codecs/metafile/EmfPlayer.h"
+#include "codecs/metafile/TextEncoding.h"
 
 #include <uemf.h>
 
@@ -13,6 +14,7 @@ constexpr quint32 psGeometric = 0x00010000;
 LogicalFont readLogFont(const Bytes& r, qint64 at) {
     LogicalFont font;
     font.height = characterHeight(r.i32(at));
+    font.width = std::abs(double(r.i32(at + 4)));
     font.escapementDegrees = r.i32(at + 8) / 10.0;
     font.weight = r.i32(at + 16);
     font.italic = r.u8(at + 20) != 0;
@@ -25,6 +27,7 @@ LogicalFont readLogFont(const Bytes& r, qint64 at) {
             break;
         font.face.append(QChar(c));
     }
+    font.symbols = symbolSetOf(font.face);
     return font;
 }
 

@@ -27,6 +27,7 @@ private:
     bool pointsRecord(quint32 type, const Bytes& r, bool& handled);
     bool bitmapRecord(quint32 type, const Bytes& r, bool& handled);
     bool textRecord(quint32 type, const Bytes& r, bool& handled);
+    bool emrText(const Bytes& r, qint64 at, bool wide, bool rectAlways);
     void select(quint32 index);
 
     Canvas& canvas_;

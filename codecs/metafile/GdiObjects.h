@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codecs/metafile/TextEncoding.h"
+
 #include <QBrush>
 #include <QPen>
 #include <QString>
@@ -14,12 +16,14 @@ namespace metafile {
 struct LogicalFont {
     QString face;
     double height = 12; // character height, the internal leading excluded
+    double width = 0;   // average character width; 0: the font's own for its height
     int weight = 400;
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
     quint8 charset = 0;
     double escapementDegrees = 0; // counter-clockwise, as the file has it
+    SymbolSet symbols = SymbolSet::None;
 };
 
 // The character height of a LOGFONT's height field: a negative height is the character height; a

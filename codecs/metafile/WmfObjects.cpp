@@ -1,4 +1,5 @@
 #include "codecs/metafile/DibDecoder.h"
+#include "codecs/metafile/TextEncoding.h"
 #include "codecs/metafile/WmfPlayer.h"
 
 namespace metafile {
@@ -9,6 +10,7 @@ namespace {
 LogicalFont readFont(const Bytes& r, qint64 at) {
     LogicalFont font;
     font.height = characterHeight(r.i16(at));
+    font.width = std::abs(r.i16(at + 2));
     font.escapementDegrees = r.i16(at + 4) / 10.0;
     font.weight = r.i16(at + 8);
     font.italic = r.u8(at + 10) != 0;
@@ -21,7 +23,9 @@ LogicalFont readFont(const Bytes& r, qint64 at) {
     // Writers often cut the record after the name's terminator, so the name may be shorter than 32.
     for (qint64 i = at + 18; i < at + 18 + 32 && r.has(i, 1) && r.u8(i) != 0; ++i)
         face.append(char(r.u8(i)));
-    font.face = QString::fromLatin1(face);
+    // The name is in the code page of the font's own charset (新細明體 in Big5).
+    font.face = font.charset == 2 ? QString::fromLatin1(face) : decodeAnsi(face, font.charset);
+    font.symbols = symbolSetOf(font.face);
     return font;
 }
 

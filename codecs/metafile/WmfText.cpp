@@ -1,10 +1,11 @@
-#include "codecs/metafile/AnsiText.h"
+#include "codecs/metafile/TextEncoding.h"
 #include "codecs/metafile/WmfPlayer.h"
 
 namespace metafile {
 
 bool WmfPlayer::textRecord(quint16 function, const Bytes& r, bool& handled) {
     handled = true;
+    const LogicalFont& font = canvas_.dc().font;
     switch (function) {
     case 0x0521: { // TEXTOUT: length, string (padded to a word), y, x
         const qint64 length = r.i16(6);
@@ -12,10 +13,10 @@ bool WmfPlayer::textRecord(quint16 function, const Bytes& r, bool& handled) {
         if (length < 0 || !r.has(8, padded + 4))
             return false;
         const QPointF at(r.i16(8 + padded + 2), r.i16(8 + padded));
-        canvas_.text(at, decodeAnsi(QByteArrayView(r.data() + 8, length), canvas_.dc().font.charset), {}, 0);
+        canvas_.text(at, decodeAnsiRun(QByteArrayView(r.data() + 8, length), {}, font), {}, 0);
         break;
     }
-    case 0x0A32: { // EXTTEXTOUT: y, x, length, options, [rectangle], string, [dx]
+    case 0x0A32: { // EXTTEXTOUT: y, x, length, options, [rectangle], string (padded to a word), [dx]
         const QPointF at(r.i16(8), r.i16(6));
         const qint64 length = r.i16(10);
         const quint16 options = r.u16(12);
@@ -27,8 +28,16 @@ bool WmfPlayer::textRecord(quint16 function, const Bytes& r, bool& handled) {
         }
         if (length < 0 || !r.has(stringAt, length))
             return false;
-        canvas_.text(at, decodeAnsi(QByteArrayView(r.data() + stringAt, length), canvas_.dc().font.charset),
-                     box, options);
+        // The advances, one a byte, follow the string when the writer gave them.
+        std::vector<double> advances;
+        const qint64 dxAt = stringAt + (length + 1) / 2 * 2;
+        if (r.has(dxAt, length * 2)) {
+            advances.reserve(std::size_t(length));
+            for (qint64 i = 0; i < length; ++i)
+                advances.push_back(r.i16(dxAt + 2 * i));
+        }
+        canvas_.text(at, decodeAnsiRun(QByteArrayView(r.data() + stringAt, length), advances, font), box,
+                     options);
         break;
     }
     default:
