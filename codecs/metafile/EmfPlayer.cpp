@@ -10,25 +10,24 @@ namespace metafile {
 EmfPlayer::EmfPlayer(Canvas& canvas, const EmfHeader& header)
     : canvas_(canvas), objects_(header.handles == 0 ? limits::maxObjects : header.handles) {}
 
-bool EmfPlayer::play(const Bytes& file) {
+void EmfPlayer::play(const Bytes& file) {
     qint64 at = 0;
-    for (qint64 count = 0; at < file.size(); ++count) {
-        if (count >= limits::maxRecords)
-            return true; // what is drawn so far stands
+    for (qint64 count = 0; at < file.size() && count < limits::maxRecords; ++count) {
         const quint32 type = file.u32(at);
         const quint32 size = file.u32(at + 4);
-        if (!file.ok() || size < 8 || size % 4 != 0 || !file.has(at, size))
-            return false;
-        if (type == U_EMR_EOF)
-            return true;
-        if (count > 0 && !record(type, file.sub(at, size)))
-            return false;
+        // A size that does not lead to the next record ends the picture: nothing after it can be
+        // found again. What is drawn so far stands.
+        if (!file.ok() || size < 8 || size % 4 != 0 || !file.has(at, size) || type == U_EMR_EOF)
+            return;
+        if (count > 0)
+            record(type, file.sub(at, size));
         at += size;
     }
-    return true; // a file may end without its EOF record
 }
 
-bool EmfPlayer::record(quint32 type, const Bytes& r) {
+// A record that contradicts itself (a count past its end, a bitmap outside it) is left out, as a
+// damaged record is by other readers; the records around it are drawn.
+void EmfPlayer::record(quint32 type, const Bytes& r) {
     canvas_.spend(1);
     bool handled = false;
     // libuemf knows the fixed part and the counted arrays of every record type up to here.
@@ -40,19 +39,25 @@ bool EmfPlayer::record(quint32 type, const Bytes& r) {
         case U_EMR_DRAWESCAPE:
         case U_EMR_EXTESCAPE:
         case U_EMR_NAMEDESCAPE:
-            return true;
+            return;
+        case U_EMR_SMALLTEXTOUT: // libuemf's check wants the rectangle that ETO_NO_RECT leaves out
+            break;
         default:
             if (!U_emf_record_safe(r.data()))
-                return false;
+                return;
         }
     } else {
-        return true; // unknown records are skipped
+        return; // unknown records are skipped
     }
-    const bool ok = stateRecord(type, r, handled) && (handled || objectRecord(type, r, handled)) &&
-                    (handled || shapeRecord(type, r, handled)) &&
-                    (handled || pointsRecord(type, r, handled)) &&
-                    (handled || bitmapRecord(type, r, handled)) && (handled || textRecord(type, r, handled));
-    return ok && r.ok();
+    // Each group tells whether the type is its own; one that finds the record unsound draws nothing
+    // of it, and the player goes on with the next record either way.
+    using Group = bool (EmfPlayer::*)(quint32, const Bytes&, bool&);
+    for (const Group group : {&EmfPlayer::stateRecord, &EmfPlayer::objectRecord, &EmfPlayer::shapeRecord,
+                              &EmfPlayer::pointsRecord, &EmfPlayer::bitmapRecord, &EmfPlayer::textRecord}) {
+        (this->*group)(type, r, handled);
+        if (handled)
+            return;
+    }
 }
 
 bool EmfPlayer::stateRecord(quint32 type, const Bytes& r, bool& handled) {

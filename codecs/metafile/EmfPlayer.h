@@ -10,17 +10,18 @@ namespace metafile {
 
 // Plays the records of an EMF onto a canvas. Every record is checked before use: its size against
 // the file, libuemf's per-record safety check, then each field read through bounds-checked views.
-// Unknown records are skipped; a record that contradicts itself makes the whole picture malformed.
+// Unknown records and records that contradict themselves are skipped; a record size that leaves the
+// file ends the picture, keeping what is drawn.
 class EmfPlayer {
 public:
     EmfPlayer(Canvas& canvas, const EmfHeader& header);
 
-    // False when the file is malformed. `file` must have a few readable bytes past its end (the
-    // safety checks of libuemf look at a record's fixed part before its size).
-    bool play(const Bytes& file);
+    // `file` must have a few readable bytes past its end (the safety checks of libuemf look at a
+    // record's fixed part before its size).
+    void play(const Bytes& file);
 
 private:
-    bool record(quint32 type, const Bytes& r);
+    void record(quint32 type, const Bytes& r);
     bool stateRecord(quint32 type, const Bytes& r, bool& handled);
     bool objectRecord(quint32 type, const Bytes& r, bool& handled);
     bool shapeRecord(quint32 type, const Bytes& r, bool& handled);

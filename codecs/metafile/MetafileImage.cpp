@@ -61,29 +61,25 @@ QImage render(QByteArrayView bytes, Kind kind, QSize corner, qint64 maxPixels) {
     const std::optional<Picture> picture = readHeader(file, kind);
     if (!picture)
         return {};
-    // The picture's own size decides, as for every other format: a corner of a picture too large to
-    // show is not shown either.
-    if (picture->size.isEmpty() || qint64(picture->size.width()) * picture->size.height() > maxPixels)
-        return {};
+    // The pixels drawn count, not the frame: the corner of a picture of any size costs only itself.
     QSize size = picture->size;
     if (corner.isValid())
         size = size.boundedTo(corner);
-    if (size.isEmpty())
+    if (size.isEmpty() || qint64(size.width()) * size.height() > maxPixels)
         return {};
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull())
         return {};
     image.fill(Qt::white);
 
-    bool ok = false;
     {
         Canvas canvas(image, picture->mapping);
         if (picture->emf)
-            ok = EmfPlayer(canvas, *picture->emf).play(file);
+            EmfPlayer(canvas, *picture->emf).play(file);
         else
-            ok = WmfPlayer(canvas, *picture->wmf).play(file);
+            WmfPlayer(canvas, *picture->wmf).play(file);
     }
-    return ok ? image : QImage();
+    return image;
 }
 
 } // namespace metafile

@@ -17,8 +17,10 @@ std::optional<QSize> pictureSize(QByteArrayView bytes, Kind kind);
 
 // Renders the picture at its natural size, or only its top-left `corner` when given (the image is
 // then corner ∩ natural size; records are still parsed but drawing is clipped so that it is fast).
-// A null QImage for malformed input, a size over `maxPixels`, or anything unsafe. The background is
-// white, as on a page. Text is drawn only while a QGuiApplication exists.
+// `maxPixels` bounds the image drawn, not the picture's frame. A null QImage only for a header
+// that is not one or an image over `maxPixels`: damaged records are left out and a file cut short
+// keeps what comes before the cut. The background is white, as on a page. Text is drawn only while
+// a QGuiApplication exists.
 QImage render(QByteArrayView bytes, Kind kind, QSize corner = {}, qint64 maxPixels = 100'000'000);
 
 } // namespace metafile

@@ -18,34 +18,34 @@ constexpr quint32 minimumObjects = 32;
 WmfPlayer::WmfPlayer(Canvas& canvas, const WmfHeader& header)
     : canvas_(canvas), header_(header), objects_(std::max(header.objects, minimumObjects)) {}
 
-bool WmfPlayer::play(const Bytes& file) {
+void WmfPlayer::play(const Bytes& file) {
     qint64 at = header_.firstRecord;
     const char* end = file.data() + file.size();
-    for (qint64 count = 0; at < file.size(); ++count) {
-        if (count >= limits::maxRecords)
-            return true;
+    for (qint64 count = 0; at < file.size() && count < limits::maxRecords; ++count) {
         const qint64 bytes = qint64(file.u32(at)) * 2;
         const quint16 function = file.u16(at + 4);
-        if (!file.ok() || bytes < 6 || !file.has(at, bytes) || U_WMRRECSAFE_get(file.data() + at, end) == 0)
-            return false;
-        if (function == 0) // EOF
-            return true;
-        if (!record(function, file.sub(at, bytes)))
-            return false;
+        // A size that does not lead to the next record ends the picture, keeping what is drawn.
+        if (!file.ok() || bytes < 6 || !file.has(at, bytes) || function == 0) // 0: EOF
+            return;
+        // A record that contradicts itself is left out; the records around it are drawn.
+        if (U_WMRRECSAFE_get(file.data() + at, end) != 0)
+            record(function, file.sub(at, bytes));
         at += bytes;
     }
-    return true;
 }
 
-bool WmfPlayer::record(quint16 function, const Bytes& r) {
+void WmfPlayer::record(quint16 function, const Bytes& r) {
     canvas_.spend(1);
     bool handled = false;
-    const bool ok = stateRecord(function, r, handled) && (handled || objectRecord(function, r, handled)) &&
-                    (handled || drawingRecord(function, r, handled)) &&
-                    (handled || bitmapRecord(function, r, handled)) &&
-                    (handled || textRecord(function, r, handled));
-    // A known record too short for its fields is corrupt; unknown ones were not read at all.
-    return ok && r.ok();
+    // Each group tells whether the function is its own; one that finds the record unsound draws
+    // nothing of it.
+    using Group = bool (WmfPlayer::*)(quint16, const Bytes&, bool&);
+    for (const Group group : {&WmfPlayer::stateRecord, &WmfPlayer::objectRecord, &WmfPlayer::drawingRecord,
+                              &WmfPlayer::bitmapRecord, &WmfPlayer::textRecord}) {
+        (this->*group)(function, r, handled);
+        if (handled)
+            return;
+    }
 }
 
 bool WmfPlayer::stateRecord(quint16 function, const Bytes& r, bool& handled) {

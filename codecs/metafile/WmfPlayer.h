@@ -8,15 +8,16 @@ namespace metafile {
 
 // Plays the records of a WMF onto a canvas, checking each record's size against the file (with
 // libuemf's record check besides) and reading every field through bounds-checked views. Unknown
-// records are skipped; a record that contradicts itself makes the whole picture malformed.
+// records and records that contradict themselves are skipped; a record size that leaves the file
+// ends the picture, keeping what is drawn.
 class WmfPlayer {
 public:
     WmfPlayer(Canvas& canvas, const WmfHeader& header);
 
-    bool play(const Bytes& file);
+    void play(const Bytes& file);
 
 private:
-    bool record(quint16 function, const Bytes& r);
+    void record(quint16 function, const Bytes& r);
     bool stateRecord(quint16 function, const Bytes& r, bool& handled);
     bool objectRecord(quint16 function, const Bytes& r, bool& handled);
     bool drawingRecord(quint16 function, const Bytes& r, bool& handled);
