@@ -412,33 +412,4 @@ void Canvas::strokeAndFillPath() {
     path_ = QPainterPath();
 }
 
-void Canvas::bitmap(const QRectF& target, const QImage& image, const QRectF& source) {
-    if (image.isNull() || source.isEmpty() || !prepare(target, 4))
-        return;
-    budget_ -= qint64(source.width() * source.height());
-    // Through a unit square, so that a negative width or height in the file mirrors the bitmap.
-    const QTransform unitToTarget(target.width(), 0, 0, target.height(), target.x(), target.y());
-    painter_.setTransform(unitToTarget * painter_.transform());
-    painter_.drawImage(QRectF(0, 0, 1, 1), image, source);
-}
-
-void Canvas::fill(const QRectF& target, const QBrush& brush) {
-    if (!prepare(target, 4))
-        return;
-    painter_.fillRect(target.normalized(), brush);
-}
-
-void Canvas::patternBlit(const QRectF& target, quint32 rop) {
-    constexpr quint32 ropBlackness = 0x00000042;
-    constexpr quint32 ropWhiteness = 0x00FF0062;
-    constexpr quint32 ropDstInvert = 0x00550009;
-    constexpr quint32 ropNoOp = 0x00AA0029;
-    if (rop == ropBlackness)
-        fill(target, Qt::black);
-    else if (rop == ropWhiteness)
-        fill(target, Qt::white);
-    else if (rop != ropDstInvert && rop != ropNoOp)
-        fill(target, dc_.brush);
-}
-
 } // namespace metafile

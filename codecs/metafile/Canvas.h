@@ -10,6 +10,21 @@
 
 namespace metafile {
 
+// How a bitmap meets what is drawn under it.
+struct Blend {
+    // GDI's ternary raster operation (the high word's low byte decides: bit P·4 + S·2 + D of it is the
+    // result for those pattern, source and destination bits). SRCCOPY by default.
+    quint32 rop = 0x00CC0020;
+    // TRANSPARENTBLT: source pixels of this colour are left out.
+    std::optional<QRgb> transparent;
+    // ALPHABLEND: the constant opacity (0 to 255); the image carries its own alpha when it has one.
+    int constantAlpha = 255;
+    bool alphaBlend = false;
+    // MASKBLT: where the mask (same size as the source, top-down) is black, `backgroundRop` applies.
+    QImage mask;
+    quint32 backgroundRop = 0x00AA0029;
+};
+
 // How logical coordinates reach the image.
 struct Mapping {
     // EMF: device units to image pixels, from the header's frame. WMF: unused (identity).
@@ -90,15 +105,19 @@ public:
     // ExtTextOut's options: ETO_OPAQUE 0x2, ETO_CLIPPED 0x4, ETO_GLYPH_INDEX 0x10. Each unit of the
     // run goes where its advance puts it; a run without advances takes the font's own spacing.
     void text(QPointF reference, const TextRun& run, const std::optional<QRectF>& box, quint32 options);
-    // `source` in the bitmap's pixels; the bitmap is stretched onto the logical `target`.
-    void bitmap(const QRectF& target, const QImage& image, const QRectF& source);
+    // `source` in the bitmap's pixels; the bitmap is stretched onto the logical `target` (a negative
+    // width or height on either side mirrors it) through `blend`.
+    void bitmap(const QRectF& target, const QImage& image, const QRectF& source, const Blend& blend = {});
     // A rectangle filled with a brush and no outline (PATBLT and friends).
     void fill(const QRectF& target, const QBrush& brush);
-    // A blit without a source bitmap: one of the constant raster operations, or the brush's pattern.
+    // A blit without a source bitmap: its raster operation on the brush and what is drawn.
     void patternBlit(const QRectF& target, quint32 rop);
 
 private:
     QTransform logicalToImage() const;
+    void blitAligned(const QTransform& sourceToImage, const QImage& image, const QRect& sourcePixels,
+                     const Blend& blend);
+    quint32 patternAt(int x, int y) const;
     bool prepare(const QRectF& logicalBounds, qint64 points);
     void applyClip();
     void paintPath(const QPainterPath& path, bool stroke, bool fill);

@@ -1,6 +1,7 @@
 #include "codecs/metafile/Canvas.h"
 #include "codecs/metafile/PageTransform.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QRawFont>
@@ -26,7 +27,8 @@ constexpr quint32 etoGlyphIndex = 0x10;
 
 // The family list for a face: the metafile's name first (fontconfig finds its metric twin, such as
 // Liberation Serif for Times New Roman), and for the symbol fonts, whose characters are mapped to
-// Unicode, a font that has those characters when the named one is not installed.
+// Unicode, the fonts that have those characters when the named one is not installed: OpenSymbol
+// for the mathematical signs, DejaVu Sans for the bracket pieces and arrows OpenSymbol lacks.
 QStringList familiesOf(const LogicalFont& logical) {
     QString face = logical.face.trimmed();
     if (face.startsWith(u'@')) // a vertical CJK font: the same glyphs, set upright here
@@ -35,16 +37,18 @@ QStringList familiesOf(const LogicalFont& logical) {
     if (!face.isEmpty())
         families.append(face);
     if (logical.symbols != SymbolSet::None)
-        families.append(QStringLiteral("OpenSymbol"));
+        families << QStringLiteral("OpenSymbol") << QStringLiteral("DejaVu Sans");
     return families;
 }
 
-QFont qtFont(const LogicalFont& logical, double pixels) {
+QFont qtFont(const LogicalFont& logical, double pixels, const QImage& image) {
     QFont font;
     const QStringList families = familiesOf(logical);
     if (!families.isEmpty())
         font.setFamilies(families);
-    font.setPixelSize(std::max(1, int(std::lround(pixels))));
+    // In points of the image's resolution, which keeps a fraction of a pixel that a pixel size would
+    // round away: formulas set at 14.7 pixels are not 15.
+    font.setPointSizeF(pixels * 72 / image.logicalDpiY());
     font.setWeight(QFont::Weight(std::clamp(logical.weight == 0 ? 400 : logical.weight, 100, 900)));
     font.setItalic(logical.italic);
     font.setUnderline(logical.underline);
@@ -68,7 +72,7 @@ double Canvas::averageWidthPerPixel(const QFont& font) {
                         QLatin1StringView(font.italic() ? "i" : "");
     if (const auto known = averageWidths_.constFind(key); known != averageWidths_.cend())
         return *known;
-    double ratio = QFontMetricsF(font).averageCharWidth() / font.pixelSize();
+    double ratio = QFontMetricsF(font).averageCharWidth() / QFontInfo(font).pixelSize();
     const QRawFont raw = QRawFont::fromFont(font);
     const QByteArray os2 = raw.isValid() ? raw.fontTable("OS/2") : QByteArray();
     if (os2.size() >= 4 && raw.unitsPerEm() > 0) {
@@ -109,14 +113,14 @@ void Canvas::text(QPointF reference, const TextRun& run, const std::optional<QRe
     if (text.isEmpty() || pixels < minFontPixels || pixels > maxFontPixels || unitAlong <= 0)
         return;
 
-    const QFont font = qtFont(dc_.font, pixels);
+    const QFont font = qtFont(dc_.font, pixels, image_);
     const QFontMetricsF metrics(font, &image_);
     // Glyphs are widened or narrowed by the font's own width and by a world transform that scales
     // one axis more than the other.
     double stretch = length(dc_.world.map(along) - dc_.world.map(QPointF())) /
                      std::max(1e-9, length(dc_.world.map(up) - dc_.world.map(QPointF())));
     if (dc_.font.width > 0)
-        stretch *= dc_.font.width * unitUp / (averageWidthPerPixel(font) * font.pixelSize());
+        stretch *= dc_.font.width * unitUp / (averageWidthPerPixel(font) * pixels);
     stretch = std::clamp(stretch, minStretch, maxStretch);
 
     double logicalWidth = 0;

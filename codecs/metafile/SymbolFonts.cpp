@@ -1,9 +1,10 @@
 #include "codecs/metafile/TextEncoding.h"
 
 // What the bytes 0x20 to 0xFF of the symbol fonts stand for, from the fonts' published encodings.
-// Where a font holds a piece with no character of its own (bracket and arrow extenders, the
-// equation editors' embellishments drawn over a letter), the nearest character that stands alone
-// takes its place; 0 marks a byte that draws nothing.
+// Where a font holds a piece with no character of its own (bracket and arrow extenders), the nearest
+// character that stands alone takes its place. The equation editors' embellishments (accents and arrows set
+// over a letter) sit where only their own font's metrics put them: they, and bytes the fonts leave empty, are
+// 0 and draw nothing.
 
 namespace metafile {
 
