@@ -4,6 +4,7 @@
 #include "codecs/metafile/PageTransform.h"
 
 #include <QGuiApplication>
+#include <QLinearGradient>
 #include <cmath>
 
 namespace metafile {
@@ -145,6 +146,88 @@ void Canvas::resetClip() {
     applyClip();
 }
 
+void Canvas::combineClip(const std::optional<QPainterPath>& area, quint32 mode) {
+    spend(clipCost);
+    QPainterPath whole;
+    whole.addRect(QRectF(image_.rect()));
+    const QPainterPath current = dc_.clip.value_or(whole);
+    if (!area) {
+        if (mode == 5)
+            dc_.clip.reset();
+        applyClip();
+        return;
+    }
+    switch (mode) {
+    case 1:
+        dc_.clip = current.intersected(*area);
+        break;
+    case 2:
+        dc_.clip = current.united(*area);
+        break;
+    case 3:
+        dc_.clip = current.united(*area).subtracted(current.intersected(*area));
+        break;
+    case 4:
+        dc_.clip = current.subtracted(*area);
+        break;
+    case 5:
+        dc_.clip = *area;
+        break;
+    default:
+        return;
+    }
+    applyClip();
+}
+
+void Canvas::selectClipPath(quint32 mode) {
+    recording_ = false;
+    const QTransform t = logicalToImage();
+    if (saneTransform(t) && pathPoints() > 0) {
+        QPainterPath area = t.map(path_);
+        area.closeSubpath();
+        area.setFillRule(dc_.fillRule);
+        combineClip(area, mode);
+    }
+    path_ = QPainterPath();
+}
+
+void Canvas::fillRects(const std::vector<QRectF>& rects, const QBrush& brush) {
+    QPainterPath area;
+    for (const QRectF& rect : rects)
+        area.addRect(rect.normalized());
+    if (!prepare(area.boundingRect(), qint64(rects.size()) * 4))
+        return;
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(brush);
+    painter_.drawPath(area);
+}
+
+void Canvas::gradientRect(const QRectF& r, const QColor& from, const QColor& to, bool vertical) {
+    if (!prepare(r, 4))
+        return;
+    const QRectF box = r.normalized();
+    QLinearGradient gradient(box.topLeft(), vertical ? box.bottomLeft() : box.topRight());
+    gradient.setColorAt(0, from);
+    gradient.setColorAt(1, to);
+    painter_.fillRect(box, gradient);
+}
+
+void Canvas::gradientTriangle(const QPolygonF& corners, const QColor colours[3]) {
+    QPainterPath path = polygonPath(corners);
+    if (!prepare(path.boundingRect(), 3))
+        return;
+    // Gouraud shading across the triangle, approximated: a gradient from the first corner to the
+    // middle of the opposite side, over the triangle filled with the mean of the other two.
+    const QColor far((colours[1].red() + colours[2].red()) / 2, (colours[1].green() + colours[2].green()) / 2,
+                     (colours[1].blue() + colours[2].blue()) / 2);
+    QLinearGradient gradient(corners[0], (corners[1] + corners[2]) / 2);
+    gradient.setColorAt(0, colours[0]);
+    gradient.setColorAt(1, far);
+    painter_.setPen(Qt::NoPen);
+    painter_.setBrush(gradient);
+    painter_.drawPath(path);
+}
+
 void Canvas::applyClip() {
     painter_.setTransform(QTransform());
     if (dc_.clip)
@@ -182,6 +265,14 @@ void Canvas::paintPath(const QPainterPath& path, bool stroke, bool fill) {
             pen.setWidthF(maxPenPixels / scale);
     }
     painter_.setPen(pen);
+    const Qt::BrushStyle style = dc_.brush.style();
+    if (fill && dc_.opaqueBackground && style >= Qt::HorPattern && style <= Qt::DiagCrossPattern) {
+        // A hatched brush's gaps take the background colour while the background mode is opaque.
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(dc_.backgroundColor);
+        painter_.drawPath(path);
+        painter_.setPen(pen);
+    }
     painter_.setBrush(fill ? dc_.brush : QBrush(Qt::NoBrush));
     painter_.drawPath(path);
 }

@@ -76,6 +76,19 @@ public:
     void intersectClip(const QRectF& logical);
     void excludeClip(const QRectF& logical);
     void resetClip();
+    // RGN_AND 1, RGN_OR 2, RGN_XOR 3, RGN_DIFF 4, RGN_COPY 5 of `area` (in image pixels) with the
+    // clip; RGN_COPY of nothing resets it.
+    void combineClip(const std::optional<QPainterPath>& area, quint32 mode);
+    // SELECTCLIPPATH: the recorded path, closed, combined with the clip; the path is used up.
+    void selectClipPath(quint32 mode);
+    // Device units (EMF regions of the clip) to image pixels.
+    QTransform deviceToImage() const { return mapping_.deviceToImage; }
+    // GRADIENTFILL: a rectangle shaded from one colour to the other, across or down; a triangle
+    // shaded from its corners' colours.
+    void gradientRect(const QRectF& r, const QColor& from, const QColor& to, bool vertical);
+    void gradientTriangle(const QPolygonF& corners, const QColor colours[3]);
+    // FILLRGN and PAINTRGN: rectangles in logical units filled with `brush`.
+    void fillRects(const std::vector<QRectF>& rects, const QBrush& brush);
 
     // Drawing, or adding to the path while one is being recorded.
     void moveTo(QPointF p);

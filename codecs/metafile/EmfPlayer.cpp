@@ -113,11 +113,41 @@ bool EmfPlayer::stateRecord(quint32 type, const Bytes& r, bool& handled) {
     case U_EMR_EXCLUDECLIPRECT:
         canvas_.excludeClip(readRectL(r, 8));
         break;
-    case U_EMR_EXTSELECTCLIPRGN:
-        // Only the reset (RGN_COPY of no region) is followed; other regions leave the clip as it is.
-        if (r.u32(8) == 0 && r.u32(12) == U_RGN_COPY)
-            canvas_.resetClip();
+    case U_EMR_EXTSELECTCLIPRGN: { // the region in device units
+        const std::optional<std::vector<QRectF>> rects =
+            r.u32(8) == 0 ? std::vector<QRectF>() : readRegion(r, 16);
+        if (!rects)
+            return false;
+        std::optional<QPainterPath> area;
+        if (!rects->empty() || r.u32(8) != 0) {
+            QPainterPath path;
+            for (const QRectF& rect : *rects)
+                path.addRect(rect);
+            area = canvas_.deviceToImage().map(path);
+        }
+        canvas_.combineClip(area, r.u32(12));
         break;
+    }
+    case U_EMR_SELECTCLIPPATH:
+        canvas_.selectClipPath(r.u32(8));
+        break;
+    case U_EMR_FILLRGN: { // the brush, then the region in logical units
+        const std::optional<std::vector<QRectF>> rects = readRegion(r, 32);
+        if (!rects)
+            return false;
+        const std::optional<GdiObject> stock = stockObject(r.u32(28));
+        const GdiObject* object = stock ? &*stock : objects_.get(r.u32(28));
+        if (const auto* brush = object ? std::get_if<QBrush>(object) : nullptr)
+            canvas_.fillRects(*rects, *brush);
+        break;
+    }
+    case U_EMR_PAINTRGN: {
+        const std::optional<std::vector<QRectF>> rects = readRegion(r, 28);
+        if (!rects)
+            return false;
+        canvas_.fillRects(*rects, canvas_.dc().brush);
+        break;
+    }
     case U_EMR_SAVEDC:
         canvas_.save();
         break;
@@ -162,6 +192,19 @@ bool EmfPlayer::stateRecord(quint32 type, const Bytes& r, bool& handled) {
         break;
     }
     return r.ok();
+}
+
+std::optional<std::vector<QRectF>> readRegion(const Bytes& r, qint64 at) {
+    // RGNDATAHEADER: its size, the type, the count of rectangles, their bytes, the bounds; then the
+    // rectangles.
+    const qint64 count = r.u32(at + 8);
+    if (!r.ok() || !r.has(at + 32, count * 16))
+        return std::nullopt;
+    std::vector<QRectF> rects;
+    rects.reserve(std::size_t(count));
+    for (qint64 i = 0; i < count; ++i)
+        rects.push_back(readRectL(r, at + 32 + 16 * i));
+    return rects;
 }
 
 void EmfPlayer::select(quint32 index) {

@@ -39,5 +39,7 @@ private:
 // do not all lie inside the record.
 std::optional<QPolygonF> readPoints(const Bytes& r, qint64 offset, qint64 count, bool wide);
 QRectF readRectL(const Bytes& r, qint64 offset);
+// The rectangles of an RGNDATA at `offset`; nothing when they leave the record.
+std::optional<std::vector<QRectF>> readRegion(const Bytes& r, qint64 offset);
 
 } // namespace metafile

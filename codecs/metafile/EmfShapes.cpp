@@ -54,6 +54,37 @@ bool EmfPlayer::shapeRecord(quint32 type, const Bytes& r, bool& handled) {
     case U_EMR_LINETO:
         canvas_.lineTo(pointAt(8));
         break;
+    case U_EMR_GRADIENTFILL: {
+        // TRIVERTEX: x, y, then red, green, blue and alpha in 16 bits each; then the rectangles or
+        // triangles as indices into them.
+        const qint64 vertices = r.u32(24);
+        const qint64 shapes = r.u32(28);
+        const quint32 mode = r.u32(32);
+        const qint64 indexSize = mode == 2 ? 12 : 8;
+        if (!r.has(36, vertices * 16) || !r.has(36 + vertices * 16, shapes * indexSize))
+            return false;
+        const auto point = [&](qint64 v) { return QPointF(r.i32(36 + 16 * v), r.i32(40 + 16 * v)); };
+        const auto colour = [&](qint64 v) {
+            return QColor(r.u16(44 + 16 * v) >> 8, r.u16(46 + 16 * v) >> 8, r.u16(48 + 16 * v) >> 8);
+        };
+        const qint64 indices = 36 + vertices * 16;
+        for (qint64 i = 0; i < shapes; ++i) {
+            const qint64 a = r.u32(indices + indexSize * i);
+            const qint64 b = r.u32(indices + indexSize * i + 4);
+            if (a >= vertices || b >= vertices)
+                continue;
+            if (mode == 2) {
+                const qint64 c = r.u32(indices + indexSize * i + 8);
+                if (c >= vertices)
+                    continue;
+                const QColor colours[3] = {colour(a), colour(b), colour(c)};
+                canvas_.gradientTriangle(QPolygonF{point(a), point(b), point(c)}, colours);
+            } else {
+                canvas_.gradientRect(QRectF(point(a), point(b)), colour(a), colour(b), mode == 1);
+            }
+        }
+        break;
+    }
     default:
         handled = false;
         break;
