@@ -1,6 +1,6 @@
 #include "PixelChecks.h"
-#include "codecs/metafile/AnsiText.h"
 #include "codecs/metafile/MetafileImage.h"
+#include "codecs/metafile/TextEncoding.h"
 #include "tests/support/MetafileWriter.h"
 
 #include <QtTest>
