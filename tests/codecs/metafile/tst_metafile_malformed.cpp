@@ -74,28 +74,14 @@ private slots:
         QVERIFY(!metafile::render(sampleWmf(), Kind::Wmf).isNull());
     }
 
-    void malformedGivesNoImage_data() {
+    // Only a header that is not one refuses the picture.
+    void badHeaderGivesNoImage_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<Kind>("kind");
         const QByteArray emf = sampleEmf();
         const QByteArray wmf = sampleWmf();
-        const qsizetype rectangle = emfRecord(emf, U_EMR_RECTANGLE);
-        const qsizetype polygon = emfRecord(emf, U_EMR_POLYGON16);
-        const qsizetype dib = emfRecord(emf, U_EMR_STRETCHDIBITS);
-        const qsizetype dibInfo = dib + qFromLittleEndian<quint32>(emf.constData() + dib + 48); // offBmiSrc
         QTest::newRow("emf: empty") << QByteArray() << Kind::Emf;
         QTest::newRow("emf: truncated header") << emf.left(60) << Kind::Emf;
-        QTest::newRow("emf: truncated in a record") << emf.left(dib + 40) << Kind::Emf;
-        QTest::newRow("emf: record size 0") << patched(emf, rectangle + 4, 0) << Kind::Emf;
-        QTest::newRow("emf: record size not of words") << patched(emf, rectangle + 4, 26) << Kind::Emf;
-        QTest::newRow("emf: record size past the end")
-            << patched(emf, rectangle + 4, 0x7FFFFFF0) << Kind::Emf;
-        QTest::newRow("emf: huge point count") << patched(emf, polygon + 24, 0x40000000) << Kind::Emf;
-        QTest::newRow("emf: point count just past") << patched(emf, polygon + 24, 4) << Kind::Emf;
-        QTest::newRow("emf: DIB offset outside") << patched(emf, dib + 48, 0xFFFFFFF0) << Kind::Emf;
-        QTest::newRow("emf: huge DIB")
-            << patched(patched(emf, dibInfo + 4, 100000), dibInfo + 8, 100000) << Kind::Emf;
-        QTest::newRow("emf: DIB rows past the record") << patched(emf, dibInfo + 8, 64) << Kind::Emf;
         QTest::newRow("emf: bad signature") << patched(emf, 40, 0x12345678) << Kind::Emf;
         QTest::newRow("emf: size over the pixel cap")
             << EmfWriter(U_RECTL{0, 0, 0, 0}, U_RECTL{0, 0, 2'000'000, 2'000'000}, sizel_set(960, 960),
@@ -103,35 +89,84 @@ private slots:
                    .finish()
             << Kind::Emf;
         QTest::newRow("emf: random bytes") << randomBytes(4096, 7) << Kind::Emf;
-        QTest::newRow("emf: random after a header") << emf.left(108) + randomBytes(4096, 9) << Kind::Emf;
         QTest::newRow("emf named as wmf") << emf << Kind::Wmf;
         QTest::newRow("wmf named as emf") << wmf << Kind::Emf;
-
-        const qsizetype wmfRect = wmfRecord(wmf, U_WMR_RECTANGLE);
-        const qsizetype wmfPolygon = wmfRecord(wmf, U_WMR_POLYGON);
         QTest::newRow("wmf: truncated header") << wmf.left(30) << Kind::Wmf;
-        QTest::newRow("wmf: truncated in a record") << wmf.left(wmfPolygon + 8) << Kind::Wmf;
-        QTest::newRow("wmf: record size 0") << patched(wmf, wmfRect, 0) << Kind::Wmf;
-        QTest::newRow("wmf: record size past the end") << patched(wmf, wmfRect, 0x40000000) << Kind::Wmf;
-        QTest::newRow("wmf: huge point count") << patched16(wmf, wmfPolygon + 6, 0xFFFF) << Kind::Wmf;
         QTest::newRow("wmf: bad header version") << patched16(wmf, 22 + 4, 0x0200) << Kind::Wmf;
-        QTest::newRow("wmf: size over the pixel cap")
-            << patched16(patched16(wmf, 10, 32000), 12, 32000) + QByteArray() << Kind::Wmf;
         QTest::newRow("wmf: random bytes") << randomBytes(4096, 11) << Kind::Wmf;
     }
-    void malformedGivesNoImage() {
+    void badHeaderGivesNoImage() {
         QFETCH(QByteArray, bytes);
         QFETCH(Kind, kind);
         QVERIFY(metafile::render(bytes, kind).isNull());
     }
 
-    void pixelCapIsCheckedBeforeDrawing() {
+    // A damaged record is left out and the rest drawn; a record size that leaves the file ends the
+    // picture with what came before. `first`: the rectangle before the damage is drawn; `after`:
+    // the polygon after it is too.
+    void damagedRecordsAreLeftOut_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<bool>("after");
+        const QByteArray emf = sampleEmf();
+        const QByteArray wmf = sampleWmf();
+        const qsizetype polygon = emfRecord(emf, U_EMR_POLYGON16);
+        const qsizetype dib = emfRecord(emf, U_EMR_STRETCHDIBITS);
+        const qsizetype dibInfo = dib + qFromLittleEndian<quint32>(emf.constData() + dib + 48); // offBmiSrc
+        QTest::newRow("emf: truncated in a record") << emf.left(dib + 40) << Kind::Emf << true;
+        QTest::newRow("emf: record size 0 after") << patched(emf, polygon + 4, 0) << Kind::Emf << false;
+        QTest::newRow("emf: record size past the end")
+            << patched(emf, polygon + 4, 0x7FFFFFF0) << Kind::Emf << false;
+        QTest::newRow("emf: huge point count")
+            << patched(emf, polygon + 24, 0x40000000) << Kind::Emf << false;
+        QTest::newRow("emf: DIB offset outside") << patched(emf, dib + 48, 0xFFFFFFF0) << Kind::Emf << true;
+        QTest::newRow("emf: huge DIB")
+            << patched(patched(emf, dibInfo + 4, 100000), dibInfo + 8, 100000) << Kind::Emf << true;
+        QTest::newRow("emf: DIB rows past the record") << patched(emf, dibInfo + 8, 64) << Kind::Emf << true;
+        QTest::newRow("emf: random after the records")
+            << emf.left(dib) + randomBytes(4096, 9) << Kind::Emf << true;
+
+        const qsizetype wmfPolygon = wmfRecord(wmf, U_WMR_POLYGON);
+        QTest::newRow("wmf: truncated in a record") << wmf.left(wmfPolygon + 8) << Kind::Wmf << false;
+        QTest::newRow("wmf: record size past the end")
+            << patched(wmf, wmfPolygon, 0x40000000) << Kind::Wmf << false;
+        QTest::newRow("wmf: huge point count")
+            << patched16(wmf, wmfPolygon + 6, 0xFFFF) << Kind::Wmf << false;
+    }
+    void damagedRecordsAreLeftOut() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Kind, kind);
+        QFETCH(bool, after);
+        const QImage image = metafile::render(bytes, kind);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.pixel(20, 20) & 0xFFFFFF, 0xFF0000u); // the rectangle before the damage
+        QCOMPARE((image.pixel(50, 80) & 0xFFFFFF) == 0xFF0000u, after);
+    }
+
+    // A damaged record between two sound ones: the one after it is drawn.
+    void recordAfterADamagedOneIsDrawn() {
+        QByteArray emf = sampleEmf();
+        const qsizetype rectangle = emfRecord(emf, U_EMR_RECTANGLE);
+        emf = patched(emf, rectangle + 4 + 4, 0); // a rectangle whose fields stay sound: kept
+        const qsizetype polygon = emfRecord(emf, U_EMR_POLYGON16);
+        emf = patched(emf, polygon + 24, 4); // one point more than the record holds: left out
+        const QImage image = metafile::render(emf, Kind::Emf);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.pixel(50, 80) & 0xFFFFFF, 0xFFFFFFu);
+        QCOMPARE(image.pixel(2, 2) & 0xFFFFFF, 0x0000FFu); // the bitmap after it
+    }
+
+    // The cap counts the pixels drawn: a corner of a picture of any size is drawn.
+    void pixelCapCountsThePixelsDrawn() {
         const QByteArray emf = sampleEmf(); // 100 × 100
         QVERIFY(metafile::render(emf, Kind::Emf, {}, 9'999).isNull());
         QVERIFY(!metafile::render(emf, Kind::Emf, {}, 10'000).isNull());
-        // The cap is on the picture, as for every other format: its corner does not pass either.
-        QVERIFY(metafile::render(emf, Kind::Emf, QSize(50, 50), 2'500).isNull());
-        QVERIFY(!metafile::render(emf, Kind::Emf, QSize(50, 50), 10'000).isNull());
+        QVERIFY(!metafile::render(emf, Kind::Emf, QSize(50, 50), 2'500).isNull());
+        const QByteArray huge = EmfWriter(U_RECTL{0, 0, 0, 0}, U_RECTL{0, 0, 500'000, 500'000},
+                                          sizel_set(960, 960), sizel_set(254, 254))
+                                    .finish(); // about 18900 × 18900
+        QVERIFY(metafile::render(huge, Kind::Emf, {}, 100'000'000).isNull());
+        QCOMPARE(metafile::render(huge, Kind::Emf, QSize(337, 180), 100'000'000).size(), QSize(337, 180));
     }
 
     void unknownRecordsAreSkipped() {
