@@ -39,10 +39,11 @@ const std::vector<PlannedCase> plan = {
     {"open_editor", 100000},
     {"import_scan", 100},
     {"import_peak", 10},
-    // For the picture cases n is the picture's megapixels (6000 x 4000), or the metafile's MiB.
+    // For the picture cases n is the picture's megapixels (6000 x 4000), the EMF's MiB or the WMF's lines.
     {"show_picture_jpeg", 24},
     {"show_picture_png", 24},
     {"show_picture_emf", 20},
+    {"show_picture_wmf", 8},
     // n: the banks in the program directory the program starts in.
     {"startup", 10},
     {"open_html_panel", 1000},

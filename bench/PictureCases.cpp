@@ -41,12 +41,15 @@ QImage photo() {
 struct Picture {
     QString name;      // in the bank's folder
     QString path;      // relative to the working directory
-    QByteArray format; // empty for the metafile
+    QByteArray format; // empty for the metafiles
+    metafile::Kind kind = metafile::Kind::Emf;
 };
 
 Picture pictureOf(const std::string& caseName, const QString& folder) {
     if (caseName == "show_picture_emf")
         return {u"large.emf"_s, folder + u"/large.emf"_s, {}};
+    if (caseName == "show_picture_wmf")
+        return {u"formula.wmf"_s, folder + u"/formula.wmf"_s, {}, metafile::Kind::Wmf};
     if (caseName == "show_picture_jpeg")
         return {u"photo.jpg"_s, folder + u"/photo.jpg"_s, "jpeg"};
     return {u"photo.png"_s, folder + u"/photo.png"_s, "png"};
@@ -59,7 +62,7 @@ QImage decode(const Picture& picture, QSize corner = {}) {
         QFile file(picture.path);
         if (!file.open(QIODevice::ReadOnly))
             return {};
-        return metafile::render(file.readAll(), metafile::Kind::Emf, corner);
+        return metafile::render(file.readAll(), picture.kind, corner);
     }
     QImageReader reader(picture.path, picture.format);
     reader.setAllocationLimit(512);
@@ -82,7 +85,8 @@ void writePicture(const std::string& name, int n, const QString& folder) {
     const Picture picture = pictureOf(name, folder);
     if (picture.format.isEmpty()) {
         QFile file(picture.path);
-        const QByteArray bytes = largeEmf(qsizetype(n) * 1024 * 1024);
+        const QByteArray bytes =
+            picture.kind == metafile::Kind::Wmf ? formulaWmf(n) : largeEmf(qsizetype(n) * 1024 * 1024);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             throw std::runtime_error("cannot write the metafile");
         return;
@@ -92,7 +96,8 @@ void writePicture(const std::string& name, int n, const QString& folder) {
 }
 
 bool isPictureCase(const std::string& name) {
-    return name == "show_picture_jpeg" || name == "show_picture_png" || name == "show_picture_emf";
+    return name == "show_picture_jpeg" || name == "show_picture_png" || name == "show_picture_emf" ||
+           name == "show_picture_wmf";
 }
 
 measure::CaseReport showPicture(const std::string& name, int n, const QString& bank) {

@@ -307,3 +307,33 @@ QByteArray largeEmf(qsizetype approxBytes) {
     }
     return emf.finish();
 }
+
+QByteArray formulaWmf(int lines) {
+    constexpr int unitsPerInch = 2304; // the equation editors' own
+    constexpr int lineHeight = 576;
+    const int width = 9216; // three formulas a line
+
+    WmfWriter wmf(width * 96 / unitsPerInch, lines * lineHeight * 96 / unitsPerInch, unitsPerInch);
+    wmf.add(U_WMRSETBKMODE_set(U_TRANSPARENT)).add(U_WMRSETTEXTALIGN_set(U_TA_BASELINE | U_TA_UPDATECP));
+    wmf.add(U_WMRSETWINDOWORG_set(point16_set(0, 0)));
+    wmf.add(U_WMRSETWINDOWEXT_set(point16_set(int16_t(width), int16_t(lines * lineHeight))));
+    wmf.pen(U_PS_SOLID, 17, 0);
+    const auto run = [&wmf](int x, int y, const QByteArray& face, quint8 charset, const QByteArray& text) {
+        wmf.font(-352, face, charset);
+        wmf.add(U_WMRMOVETO_set(point16_set(int16_t(x), int16_t(y))));
+        std::vector<int16_t> dx(std::size_t(text.size()), 176);
+        QByteArray bytes = text;
+        wmf.add(U_WMREXTTEXTOUT_set(point16_set(0, 0), int16_t(bytes.size()), 0, bytes.data(), dx.data(),
+                                    U_RECT16_set(point16_set(0, 0), point16_set(0, 0))));
+    };
+    for (int line = 0; line < lines; ++line) {
+        const int y = line * lineHeight + 400;
+        for (int x = 0; x < width; x += 3072) {
+            run(x + 60, y, "Times New Roman", 0, "f(x)ax+bcos");
+            run(x + 2100, y, "Symbol", 2, "=\xb3pDa\xb9");
+            wmf.add(U_WMRMOVETO_set(point16_set(int16_t(x + 2300), int16_t(y - 120))));
+            wmf.add(U_WMRLINETO_set(point16_set(int16_t(x + 2800), int16_t(y - 120))));
+        }
+    }
+    return wmf.finish();
+}

@@ -89,3 +89,9 @@ U_COLORREF colorRefOf(QRgb colour);
 // common kind: pens, brushes and fonts made and selected, rectangles, ellipses, 16- and 32-bit
 // polygons, polylines and text, spread over a 4000 × 3000 picture.
 QByteArray largeEmf(qsizetype approxBytes);
+
+// A formula picture as equation editors write them: a placeable WMF 384 pixels wide of `lines` lines
+// (24 pixels each), each three formulas of a run of
+// Times New Roman letters and a run of Symbol signs placed character by character (advances), with
+// TA_UPDATECP positions and fraction bars.
+QByteArray formulaWmf(int lines);
