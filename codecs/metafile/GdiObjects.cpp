@@ -65,7 +65,9 @@ QPen makePen(quint32 style, double width, const QColor& colour) {
         pen.setStyle(Qt::SolidLine);
         break; // solid, inside-frame, user and alternate styles
     }
-    switch (style & 0x0F00) {
+    // A cosmetic pen has no caps: like every line GDI draws one pixel wide, it leaves out the last
+    // pixel, so that short segments drawn end to end (the dotted grids of charts) keep their gaps.
+    switch (width <= 0 ? 0x0200 : style & 0x0F00) {
     case 0x0100:
         pen.setCapStyle(Qt::SquareCap);
         break;

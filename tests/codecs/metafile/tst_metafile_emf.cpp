@@ -59,6 +59,24 @@ private slots:
         QCOMPARE_PIXEL(image, 50, 80, white);
     }
 
+    // A one-pixel (cosmetic) line leaves out its last pixel, as GDI draws it: charts draw dotted
+    // grids as one-pixel segments a pixel apart, which must not join into a solid line.
+    void cosmeticLinesLeaveOutTheirLastPixel() {
+        EmfWriter emf(100, 100);
+        emf.pen(U_PS_SOLID, 0, blue);
+        emf.add(U_EMRMOVETOEX_set(point32_set(10, 20))).add(U_EMRLINETO_set(point32_set(20, 20)));
+        for (int x = 10; x < 30; x += 2)
+            emf.add(U_EMRMOVETOEX_set(point32_set(x, 40))).add(U_EMRLINETO_set(point32_set(x + 1, 40)));
+        const QImage image = draw(emf);
+        QCOMPARE_PIXEL(image, 10, 20, blue);
+        QCOMPARE_PIXEL(image, 19, 20, blue);
+        QCOMPARE_PIXEL(image, 20, 20, white);
+        for (int x = 10; x < 30; x += 2) {
+            QCOMPARE_PIXEL(image, x, 40, blue);
+            QCOMPARE_PIXEL(image, x + 1, 40, white);
+        }
+    }
+
     void wideGeometricPen() {
         EmfWriter emf(100, 100);
         emf.pen(U_PS_SOLID, 10, blue).stock(U_NULL_BRUSH).rectangle(20, 20, 80, 80);
