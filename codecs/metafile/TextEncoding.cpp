@@ -98,6 +98,8 @@ SymbolSet symbolSetOf(const QString& face) {
         return SymbolSet::MtExtra;
     if (is(QLatin1StringView("Wingdings")))
         return SymbolSet::Wingdings;
+    if (is(QLatin1StringView("Wingdings 2")))
+        return SymbolSet::Wingdings2;
     return SymbolSet::None;
 }
 

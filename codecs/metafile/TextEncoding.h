@@ -10,10 +10,10 @@ struct LogicalFont;
 
 // Fonts whose file encodes pictures and signs in the places of letters: their bytes stand for other
 // characters than any code page says.
-enum class SymbolSet { None, Symbol, MtExtra, Wingdings };
+enum class SymbolSet { None, Symbol, MtExtra, Wingdings, Wingdings2 };
 
 // By the font's face name, compared without case: "Symbol" (and the equation editors' "Euclid
-// Symbol"), "MT Extra" and "Wingdings".
+// Symbol"), "MT Extra", "Wingdings" and "Wingdings 2".
 SymbolSet symbolSetOf(const QString& face);
 
 // The Unicode character that the byte `code` of a symbol font stands for; 0 when it stands for none.

@@ -109,6 +109,11 @@ private slots:
         QTest::newRow("Symbol: relations") << u"Symbol"_s << QByteArray("\xb3\xb9\xae") << u"≥≠→"_s;
         QTest::newRow("Symbol: bracket pieces") << u"symbol"_s << QByteArray("\xe9\xea\xeb") << u"⎡⎢⎣"_s;
         QTest::newRow("MT Extra: ellipses") << u"MT Extra"_s << QByteArray("LKM") << u"⋯…⋮"_s;
+        // The accents and arrows an equation editor sets over letters, at a size and height only
+        // MT Extra's own metrics give them: they leave a space rather than a sign in the wrong place.
+        QTest::newRow("MT Extra: embellishments") << u"MT Extra"_s << QByteArray("v#r") << u"   "_s;
+        QTest::newRow("Wingdings 2: ballots") << u"Wingdings 2"_s << QByteArray("OPQR") << u"✗✓☒☑"_s;
+        QTest::newRow("Wingdings 2: circled digits") << u"wingdings 2"_s << QByteArray("\x6a\x75") << u"①❶"_s;
         QTest::newRow("Wingdings: ticks and bullets")
             << u"Wingdings"_s << QByteArray("\xfc\x6c\x6e") << u"✔●■"_s;
         QTest::newRow("Times New Roman: as it is") << u"Times New Roman"_s << QByteArray("pDa") << u"pDa"_s;
