@@ -139,8 +139,10 @@ private:
     qint64 pathPoints() const { return path_.elementCount(); }
     double averageWidthPerPixel(const QFont& font);
     void drawNatural(const QTransform& frame, QPointF at, const QString& text, double stretch);
+    // `serif`, when given, draws the characters of a symbol font that its stand-in draws badly.
     void drawSpaced(const QTransform& frame, QPointF at, const QString& text,
-                    const std::vector<double>& advances, double unitAlong, double stretch);
+                    const std::vector<double>& advances, double unitAlong, double stretch,
+                    const QFont* serif = nullptr);
     void drawGlyphIndices(const QTransform& frame, QPointF at, const QString& text,
                           const std::vector<double>& advances, double unitAlong, double stretch,
                           const QFont& font);

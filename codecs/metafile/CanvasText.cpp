@@ -1,4 +1,5 @@
 #include "codecs/metafile/Canvas.h"
+#include "codecs/metafile/FontChoice.h"
 #include "codecs/metafile/PageTransform.h"
 
 #include <QFontInfo>
@@ -24,40 +25,6 @@ constexpr double maxStretch = 5;
 constexpr quint32 etoOpaque = 0x2;
 constexpr quint32 etoClipped = 0x4;
 constexpr quint32 etoGlyphIndex = 0x10;
-
-// The family list for a face: the metafile's name first (fontconfig finds its metric twin, such as
-// Liberation Serif for Times New Roman), and for the symbol fonts, whose characters are mapped to
-// Unicode, the fonts that have those characters when the named one is not installed: OpenSymbol
-// for the mathematical signs, DejaVu Sans for the bracket pieces and arrows OpenSymbol lacks.
-QStringList familiesOf(const LogicalFont& logical) {
-    QString face = logical.face.trimmed();
-    if (face.startsWith(u'@')) // a vertical CJK font: the same glyphs, set upright here
-        face.remove(0, 1);
-    QStringList families;
-    if (!face.isEmpty())
-        families.append(face);
-    if (logical.symbols != SymbolSet::None)
-        families << QStringLiteral("OpenSymbol") << QStringLiteral("DejaVu Sans");
-    return families;
-}
-
-QFont qtFont(const LogicalFont& logical, double pixels, const QImage& image) {
-    QFont font;
-    const QStringList families = familiesOf(logical);
-    if (!families.isEmpty())
-        font.setFamilies(families);
-    // In points of the image's resolution, which keeps a fraction of a pixel that a pixel size would
-    // round away: formulas set at 14.7 pixels are not 15.
-    font.setPointSizeF(pixels * 72 / image.logicalDpiY());
-    font.setWeight(QFont::Weight(std::clamp(logical.weight == 0 ? 400 : logical.weight, 100, 900)));
-    font.setItalic(logical.italic);
-    font.setUnderline(logical.underline);
-    font.setStrikeOut(logical.strikeOut);
-    // GDI places every glyph on whole device pixels and neither kerns nor forms ligatures.
-    font.setKerning(false);
-    font.setStyleStrategy(QFont::PreferDefault);
-    return font;
-}
 
 double length(QPointF v) {
     return std::hypot(v.x(), v.y());
@@ -98,15 +65,19 @@ void Canvas::text(QPointF reference, const TextRun& run, const std::optional<QRe
     if (box && (options & etoOpaque) && prepare(*box, 4))
         painter_.fillRect(box->normalized(), dc_.backgroundColor);
 
-    const QString text = run.text.left(maxTextLength);
-    const bool spaced = run.advances.size() >= std::size_t(text.size());
+    const QString text = withSymbolShapes(run.text.left(maxTextLength), dc_.font.symbols);
     // The baseline runs along the escapement, which the file gives in its logical space: a mapping
     // that turns the y axis upwards turns the text with it. Glyphs are never mirrored.
     const double escapement = dc_.font.escapementDegrees * M_PI / 180;
     const QPointF along(std::cos(escapement), -std::sin(escapement));
     const QPointF up(-std::sin(escapement), -std::cos(escapement));
     const QPointF origin = t.map(reference);
-    const QPointF baseline = t.map(along) - t.map(QPointF());
+    QPointF baseline = t.map(along) - t.map(QPointF());
+    // Outside the advanced graphics mode GDI writes text left to right whatever the mapping does to
+    // the x axis: where the mapping mirrors x, the baseline is turned back. (Mirroring one axis only
+    // also turns the escapement the other way, which mapping its logical direction already does.)
+    if (!run.advancedGraphics && t.m12() == 0 && t.m21() == 0 && t.m11() < 0)
+        baseline = -baseline;
     const double unitAlong = length(baseline);
     const double unitUp = length(t.map(up) - t.map(QPointF()));
     const double pixels = std::abs(dc_.font.height) * unitUp;
@@ -123,10 +94,25 @@ void Canvas::text(QPointF reference, const TextRun& run, const std::optional<QRe
         stretch *= dc_.font.width * unitUp / (averageWidthPerPixel(font) * pixels);
     stretch = std::clamp(stretch, minStretch, maxStretch);
 
+    // A symbol font's characters come from several stand-ins: each is placed at its own font's
+    // advance, as if the file had given it.
+    std::vector<double> advances = run.advances;
+    const bool standIns = dc_.font.symbols != SymbolSet::None && !(options & etoGlyphIndex);
+    const QFont serif = serifFont(font);
+    if (standIns && advances.size() < std::size_t(text.size())) {
+        const QFontMetricsF serifMetrics(serif, &image_);
+        advances.clear();
+        for (const QChar c : text)
+            advances.push_back(
+                (drawnInSerif(c, dc_.font.symbols) ? serifMetrics : metrics).horizontalAdvance(c) * stretch /
+                unitAlong);
+    }
+    const bool spaced = advances.size() >= std::size_t(text.size());
+
     double logicalWidth = 0;
     if (spaced) {
         for (qsizetype i = 0; i < text.size(); ++i)
-            logicalWidth += run.advances[std::size_t(i)];
+            logicalWidth += advances[std::size_t(i)];
     } else if (options & etoGlyphIndex) {
         const QRawFont raw = QRawFont::fromFont(font);
         QList<quint32> glyphs;
@@ -177,16 +163,17 @@ void Canvas::text(QPointF reference, const TextRun& run, const std::optional<QRe
         painter_.setFont(font);
         painter_.setPen(dc_.textColor);
         if (options & etoGlyphIndex)
-            drawGlyphIndices(frame, QPointF(x, y), text, spaced ? run.advances : std::vector<double>(),
-                             unitAlong, stretch, font);
+            drawGlyphIndices(frame, QPointF(x, y), text, spaced ? advances : std::vector<double>(), unitAlong,
+                             stretch, font);
         else if (spaced)
-            drawSpaced(frame, QPointF(x, y), text, run.advances, unitAlong, stretch);
+            drawSpaced(frame, QPointF(x, y), text, advances, unitAlong, stretch, standIns ? &serif : nullptr);
         else
             drawNatural(frame, QPointF(x, y), text, stretch);
         painter_.restore();
     }
+    // The current position moves on by the text's width along the baseline drawn.
     if (updateCurrent)
-        dc_.currentPosition = reference + along * logicalWidth;
+        dc_.currentPosition = t.inverted().map(origin + baseline * logicalWidth);
 }
 
 void Canvas::drawNatural(const QTransform& frame, QPointF at, const QString& text, double stretch) {
@@ -195,11 +182,15 @@ void Canvas::drawNatural(const QTransform& frame, QPointF at, const QString& tex
 }
 
 void Canvas::drawSpaced(const QTransform& frame, QPointF at, const QString& text,
-                        const std::vector<double>& advances, double unitAlong, double stretch) {
+                        const std::vector<double>& advances, double unitAlong, double stretch,
+                        const QFont* serif) {
+    const QFont font = painter_.font();
     double x = at.x();
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype units = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         if (!text[i].isSpace()) {
+            if (serif)
+                painter_.setFont(drawnInSerif(text[i], dc_.font.symbols) ? *serif : font);
             painter_.setTransform(QTransform(stretch, 0, 0, 1, x, 0) * frame);
             painter_.drawText(QPointF(0, at.y()), text.mid(i, units));
         }

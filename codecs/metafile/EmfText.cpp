@@ -51,9 +51,11 @@ bool EmfPlayer::emrText(const Bytes& r, qint64 at, bool wide, bool rectAlways) {
     const qint64 offDx = r.u32(at + (hasRect ? 36 : 20));
     if (!r.ok())
         return false;
-    const std::optional<TextRun> run = readRun(r, offString, chars, wide, offDx, options, canvas_.dc().font);
+    std::optional<TextRun> run = readRun(r, offString, chars, wide, offDx, options, canvas_.dc().font);
     if (!run)
         return false;
+    // Every text record holds the graphics mode after its bounds.
+    run->advancedGraphics = r.u32(24) == U_GM_ADVANCED;
     if (!(options & (U_ETO_OPAQUE | U_ETO_CLIPPED)))
         box.reset();
     canvas_.text(reference, *run, box, options);
@@ -88,10 +90,11 @@ bool EmfPlayer::textRecord(quint32 type, const Bytes& r, bool& handled) {
         std::optional<QRectF> box;
         if (hasRect && (options & (U_ETO_OPAQUE | U_ETO_CLIPPED)))
             box = readRectL(r, 36);
-        const std::optional<TextRun> run =
+        std::optional<TextRun> run =
             readRun(r, hasRect ? 52 : 36, chars, !(options & etoSmallChars), 0, options, canvas_.dc().font);
         if (!r.ok() || !run)
             return false;
+        run->advancedGraphics = r.u32(24) == U_GM_ADVANCED;
         canvas_.text(reference, *run, box, options);
         return true;
     }

@@ -24,6 +24,8 @@ char16_t symbolCharacter(SymbolSet set, quint8 code);
 struct TextRun {
     QString text;
     std::vector<double> advances; // empty: the font's own spacing
+    // GM_ADVANCED (an EMF text record's graphics mode): the text follows every turn of the mapping.
+    bool advancedGraphics = false;
 };
 
 // Text that a metafile stores in the code page of its font's charset: the Windows code page of each

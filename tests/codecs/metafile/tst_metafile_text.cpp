@@ -1,4 +1,5 @@
 #include "PixelChecks.h"
+#include "codecs/metafile/FontChoice.h"
 #include "codecs/metafile/GdiObjects.h"
 #include "codecs/metafile/MetafileImage.h"
 #include "codecs/metafile/TextEncoding.h"
@@ -188,6 +189,44 @@ private slots:
         QCOMPARE(total, 10.0 * bytes.size());
     }
 
+    // Symbol's degree sign stands high beside the digits, as in the Symbol font, not as the ring on
+    // the baseline that OpenSymbol, Symbol's stand-in, has at that character.
+    void symbolDegreeSignStandsHigh() {
+        WmfWriter wmf(200, 96);
+        wmf.add(U_WMRSETBKMODE_set(U_TRANSPARENT)).add(U_WMRSETTEXTALIGN_set(U_TA_BASELINE));
+        wmfFont(wmf, -60, "Symbol", U_SYMBOL_CHARSET);
+        wmfText(wmf, 10, 70, "\xb0");
+        const QRect degree = inked(metafile::render(wmf.finish(), Kind::Wmf));
+        QVERIFY(!degree.isEmpty());
+        QVERIFY2(degree.bottom() < 70 - 20, qPrintable(u"the sign ends at y = %1"_s.arg(degree.bottom())));
+    }
+
+    // Tall brackets and braces are built of Symbol's pieces, drawn in the Symbol font's own shapes
+    // (OpenSymbol keeps them at Adobe's code points); other fonts' text is left alone.
+    void symbolPiecesTakeTheSymbolFontsShapes() {
+        QCOMPARE(metafile::withSymbolShapes(u"⎧⎨⎩⎪ ⎡⎢⎣ ⎛⎜⎝ ⎮"_s, metafile::SymbolSet::Symbol),
+                 u"\uF8F1\uF8F2\uF8F3\uF8F4 \uF8EE\uF8EF\uF8F0 \uF8EB\uF8EC\uF8ED \uF8F5"_s);
+        QCOMPARE(metafile::withSymbolShapes(u"⎧x"_s, metafile::SymbolSet::None), u"⎧x"_s);
+    }
+
+    // East Asian text takes the forms of its charset's land: Big5's full-width comma sits in the
+    // middle of its square, GB2312's low at the left.
+    void cjkTextTakesItsLandsForms() {
+        const auto comma = [](quint8 charset, const QByteArray& bytes) {
+            WmfWriter wmf(200, 96);
+            wmf.add(U_WMRSETBKMODE_set(U_TRANSPARENT)).add(U_WMRSETTEXTALIGN_set(U_TA_BASELINE));
+            wmfFont(wmf, -80, "NoSuchFont", charset);
+            wmfText(wmf, 20, 80, bytes);
+            return inked(metafile::render(wmf.finish(), Kind::Wmf));
+        };
+        const QRect big5 = comma(136, "\xa1\x41");
+        const QRect gb = comma(134, "\xa3\xac");
+        QVERIFY(!big5.isEmpty() && !gb.isEmpty());
+        QVERIFY2(big5.center().x() > gb.center().x() + 15,
+                 qPrintable(u"Big5 comma at x = %1, GB2312 comma at x = %2"_s.arg(big5.center().x())
+                                .arg(gb.center().x())));
+    }
+
     // A Big5 face name is read in its charset, and the CJK text then drawn (by a fallback font).
     void cjkTextIsDrawn() {
         WmfWriter wmf(200, 96);
@@ -242,6 +281,47 @@ private slots:
         QVERIFY(box.width() < 40);
         QCOMPARE(box.bottom() < 210, up);
         QCOMPARE(box.top() > 190, !up);
+    }
+
+    // Outside the advanced graphics mode GDI writes text left to right and upright whatever the
+    // mapping mirrors; the escapement turns the other way when one axis only is mirrored.
+    void mirroredMappingsKeepTextUpright_data() {
+        QTest::addColumn<bool>("mirrorX");
+        QTest::addColumn<bool>("mirrorY");
+        QTest::addColumn<int>("escapement");
+        QTest::addColumn<QString>("runs"); // right, up or down from the reference point
+        QTest::newRow("x mirrored") << true << false << 0 << u"right"_s;
+        QTest::newRow("x mirrored, 90") << true << false << 900 << u"down"_s;
+        QTest::newRow("both mirrored") << true << true << 0 << u"right"_s;
+        QTest::newRow("both mirrored, 90") << true << true << 900 << u"up"_s;
+    }
+    void mirroredMappingsKeepTextUpright() {
+        QFETCH(bool, mirrorX);
+        QFETCH(bool, mirrorY);
+        QFETCH(int, escapement);
+        QFETCH(QString, runs);
+        EmfWriter emf(400, 400);
+        emf.add(U_EMRSETMAPMODE_set(U_MM_ANISOTROPIC)).add(U_EMRSETBKMODE_set(U_TRANSPARENT));
+        emf.add(U_EMRSETTEXTALIGN_set(U_TA_BASELINE));
+        emf.add(U_EMRSETWINDOWEXTEX_set(sizel_set(mirrorX ? -400 : 400, mirrorY ? -400 : 400)));
+        emf.add(U_EMRSETVIEWPORTEXTEX_set(sizel_set(400, 400)));
+        emfFont(emf, -30, u"DejaVu Sans"_s, escapement);
+        // The reference point lands on the picture's middle, (200, 200).
+        emfText(emf, mirrorX ? -200 : 200, mirrorY ? -200 : 200, u"HHHHHHHHHH"_s, 10);
+        const QImage image = metafile::render(emf.finish(), Kind::Emf);
+        const QRect box = inked(image);
+        if (runs == u"right"_s) {
+            QVERIFY(box.left() > 195 && box.width() > 90);
+            QVERIFY(box.bottom() < 205); // above the baseline: not upside down
+        } else {
+            QVERIFY(box.height() > 90 && box.width() < 40);
+            QCOMPARE(box.bottom() < 210, runs == u"up"_s);
+            // The glyphs stand on the baseline's left going up, on its right going down.
+            if (runs == u"up"_s)
+                QVERIFY(box.right() < 205);
+            else
+                QVERIFY(box.left() > 195);
+        }
     }
 
     // Under GM_ADVANCED the world transform scales and turns text like everything else.
