@@ -24,6 +24,31 @@ Rect rectAt(const Bytes& b, qint64 at) {
     return {b.i32(at), b.i32(at + 4), b.i32(at + 8), b.i32(at + 12)};
 }
 
+// Where the records start when the header's own size leaves the file: after what the header holds,
+// the fixed part of one of its three lengths and the description that follows it, where a record
+// plausibly starts.
+std::optional<qint64> repairedHeaderSize(const Bytes& bytes) {
+    qint64 description = 0;
+    const qint64 characters = bytes.u32(offsetof(U_EMRHEADER, nDescription));
+    const qint64 offset = bytes.u32(offsetof(U_EMRHEADER, offDescription));
+    if (characters > 0) {
+        if (offset < qint64(U_SIZE_EMRHEADER_MIN) || !bytes.has(offset, characters * 2))
+            return std::nullopt;
+        description = (offset + characters * 2 + 3) / 4 * 4;
+    }
+    // Without and with the pixel format fields, and with the micrometre size after them.
+    for (const qint64 fixed : {88, 100, 108}) {
+        const qint64 end = std::max(fixed, description);
+        if (!bytes.has(end, 8)) // read nothing outside: a failed read would fail the whole file's view
+            continue;
+        const quint32 type = bytes.u32(end);
+        const quint32 size = bytes.u32(end + 4);
+        if (type > U_EMR_HEADER && type <= U_EMR_MAX && size >= 8 && size % 4 == 0 && bytes.has(end, size))
+            return end;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 // The picture is the header's frame (rclFrame, 0.01 mm), shown at the display's 96 DPI. The frame is
@@ -35,9 +60,15 @@ std::optional<EmfHeader> readEmfHeader(const Bytes& bytes) {
     const quint32 type = bytes.u32(offsetof(U_EMRHEADER, emr.iType));
     const quint32 size = bytes.u32(offsetof(U_EMRHEADER, emr.nSize));
     const quint32 signature = bytes.u32(offsetof(U_EMRHEADER, dSignature));
-    if (!bytes.ok() || type != U_EMR_HEADER || signature != U_ENHMETA_SIGNATURE ||
-        size < U_SIZE_EMRHEADER_MIN || size % 4 != 0 || !bytes.has(0, size) ||
-        !U_emf_record_safe(bytes.data()))
+    if (!bytes.ok() || type != U_EMR_HEADER || signature != U_ENHMETA_SIGNATURE)
+        return std::nullopt;
+    // A header whose size leaves the file keeps its fields; the records are found after them.
+    std::optional<qint64> headerBytes = size;
+    if (size < U_SIZE_EMRHEADER_MIN || size % 4 != 0 || !bytes.has(0, size))
+        headerBytes = repairedHeaderSize(bytes);
+    else if (!U_emf_record_safe(bytes.data()))
+        return std::nullopt;
+    if (!headerBytes)
         return std::nullopt;
 
     const Rect bounds = rectAt(bytes, offsetof(U_EMRHEADER, rclBounds));
@@ -48,7 +79,7 @@ std::optional<EmfHeader> readEmfHeader(const Bytes& bytes) {
     const qint64 mmY = bytes.i32(offsetof(U_EMRHEADER, szlMillimeters.cy));
     EmfHeader header;
     header.handles = bytes.u16(offsetof(U_EMRHEADER, nHandles));
-    header.headerBytes = size;
+    header.headerBytes = *headerBytes;
     header.devicePerMm = deviceX > 0 && deviceY > 0 && mmX > 0 && mmY > 0
                              ? QSizeF(double(deviceX) / double(mmX), double(deviceY) / double(mmY))
                              : QSizeF(screenDpi / mmPerInch, screenDpi / mmPerInch);

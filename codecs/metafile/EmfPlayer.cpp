@@ -8,10 +8,11 @@
 namespace metafile {
 
 EmfPlayer::EmfPlayer(Canvas& canvas, const EmfHeader& header)
-    : canvas_(canvas), objects_(header.handles == 0 ? limits::maxObjects : header.handles) {}
+    : canvas_(canvas), objects_(header.handles == 0 ? limits::maxObjects : header.handles),
+      firstRecord_(header.headerBytes) {}
 
 void EmfPlayer::play(const Bytes& file) {
-    qint64 at = 0;
+    qint64 at = firstRecord_;
     for (qint64 count = 0; at < file.size() && count < limits::maxRecords; ++count) {
         const quint32 type = file.u32(at);
         const quint32 size = file.u32(at + 4);
@@ -19,8 +20,7 @@ void EmfPlayer::play(const Bytes& file) {
         // found again. What is drawn so far stands.
         if (!file.ok() || size < 8 || size % 4 != 0 || !file.has(at, size) || type == U_EMR_EOF)
             return;
-        if (count > 0)
-            record(type, file.sub(at, size));
+        record(type, file.sub(at, size));
         at += size;
     }
 }

@@ -33,6 +33,7 @@ private:
 
     Canvas& canvas_;
     ObjectTable objects_;
+    qint64 firstRecord_; // the header's end
 };
 
 // The points of a record: `count` pairs of 16- or 32-bit coordinates at `offset`. Nothing when they

@@ -3,6 +3,7 @@
 
 #include <QtEndian>
 #include <QtTest>
+#include <cstddef>
 
 using metafile::Kind;
 
@@ -89,6 +90,8 @@ private slots:
                    .finish()
             << Kind::Emf;
         QTest::newRow("emf: random bytes") << randomBytes(4096, 7) << Kind::Emf;
+        QTest::newRow("emf: header size and description past the end")
+            << patched(patched(emf, 4, 0x10000), offsetof(U_EMRHEADER, nDescription), 0xFFFF) << Kind::Emf;
         QTest::newRow("emf named as wmf") << emf << Kind::Wmf;
         QTest::newRow("wmf named as emf") << wmf << Kind::Emf;
         QTest::newRow("wmf: truncated header") << wmf.left(30) << Kind::Wmf;
@@ -154,6 +157,16 @@ private slots:
         QVERIFY(!image.isNull());
         QCOMPARE(image.pixel(50, 80) & 0xFFFFFF, 0xFFFFFFu);
         QCOMPARE(image.pixel(2, 2) & 0xFFFFFF, 0x0000FFu); // the bitmap after it
+    }
+
+    // A header whose own size leaves the file keeps its fields: the records are found after its
+    // description, and drawn.
+    void headerSizeLeavingTheFileIsRepaired() {
+        const QImage image = metafile::render(patched(sampleEmf(), 4, 0x10000), Kind::Emf);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), QSize(100, 100));
+        QCOMPARE(image.pixel(20, 20) & 0xFFFFFF, 0xFF0000u);
+        QCOMPARE(image.pixel(2, 2) & 0xFFFFFF, 0x0000FFu);
     }
 
     // The cap counts the pixels drawn: a corner of a picture of any size is drawn.
