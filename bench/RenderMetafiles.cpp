@@ -5,7 +5,9 @@
 //
 // Writes OUT_DIR/<name>.png for each FILE (<name> is the file's name without its extension) and prints
 // one line per file: its path, "ok" with the picture's size, or "refused" (no PNG is written), and
-// the time the rendering took. Exit code 0 when every file was rendered, 1 when any was refused.
+// the time the rendering took. A picture over 100 million pixels at its natural size is drawn scaled
+// down to fit them, and its line says so. Exit code 0 when every file was rendered, 1 when any was
+// refused.
 #include "codecs/metafile/MetafileImage.h"
 
 #include <QDir>
@@ -20,6 +22,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The program's own limit on the pixels of a picture it shows.
+constexpr qint64 maxPixels = 100'000'000;
 
 std::optional<metafile::Kind> kindOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -46,7 +51,7 @@ bool renderOne(const QString& path, const QDir& outDir) {
     const QByteArray bytes = file.readAll();
     QElapsedTimer timer;
     timer.start();
-    const QImage image = metafile::render(bytes, *kind);
+    const QImage image = metafile::renderToFit(bytes, *kind, maxPixels);
     const double ms = timer.nsecsElapsed() / 1e6;
     if (image.isNull()) {
         report(path, u"refused"_s, ms);
@@ -57,7 +62,12 @@ bool renderOne(const QString& path, const QDir& outDir) {
         report(path, u"refused (cannot write "_s + out + u')', ms);
         return false;
     }
-    report(path, u"ok %1x%2"_s.arg(image.width()).arg(image.height()), ms);
+    QString status = u"ok %1x%2"_s.arg(image.width()).arg(image.height());
+    if (const std::optional<QSize> natural = metafile::pictureSize(bytes, *kind);
+        natural && *natural != image.size())
+        status += u" (scaled down from %1x%2 to fit 100 million pixels)"_s.arg(natural->width())
+                      .arg(natural->height());
+    report(path, status, ms);
     return true;
 }
 

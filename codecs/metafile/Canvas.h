@@ -27,7 +27,8 @@ struct Blend {
 
 // How logical coordinates reach the image.
 struct Mapping {
-    // EMF: device units to image pixels, from the header's frame. WMF: unused (identity).
+    // EMF: device units to image pixels, from the header's frame, then scaled with the image when it
+    // is drawn smaller than its natural size. WMF: that scale alone.
     QTransform deviceToImage;
     // EMF: reference device pixels per millimetre, for the metric map modes.
     QSizeF devicePerMm{96 / 25.4, 96 / 25.4};

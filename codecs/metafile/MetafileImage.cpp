@@ -7,6 +7,7 @@
 #include "codecs/metafile/WmfPlayer.h"
 
 #include <QByteArray>
+#include <cmath>
 
 namespace metafile {
 
@@ -44,6 +45,28 @@ std::optional<Picture> readHeader(const Bytes& bytes, Kind kind) {
     return picture;
 }
 
+// Draws the records onto a white image of `size`, the picture scaled by `scale`.
+QImage draw(const Bytes& file, Picture picture, QSize size, double scale) {
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    image.fill(Qt::white);
+    picture.mapping.deviceToImage *= QTransform::fromScale(scale, scale);
+    Canvas canvas(image, picture.mapping);
+    if (picture.emf)
+        EmfPlayer(canvas, *picture.emf).play(file);
+    else
+        WmfPlayer(canvas, *picture.wmf).play(file);
+    return image;
+}
+
+// A copy of the file with zeroed slack after it (see `slack`).
+QByteArray padded(QByteArrayView bytes) {
+    QByteArray copy(bytes.size() + slack, '\0');
+    std::copy(bytes.begin(), bytes.end(), copy.begin());
+    return copy;
+}
+
 } // namespace
 
 std::optional<QSize> pictureSize(QByteArrayView bytes, Kind kind) {
@@ -54,10 +77,8 @@ std::optional<QSize> pictureSize(QByteArrayView bytes, Kind kind) {
 }
 
 QImage render(QByteArrayView bytes, Kind kind, QSize corner, qint64 maxPixels) {
-    QByteArray copy(bytes.size() + slack, '\0');
-    std::copy(bytes.begin(), bytes.end(), copy.begin());
+    const QByteArray copy = padded(bytes);
     const Bytes file(copy.constData(), bytes.size());
-
     const std::optional<Picture> picture = readHeader(file, kind);
     if (!picture)
         return {};
@@ -67,19 +88,23 @@ QImage render(QByteArrayView bytes, Kind kind, QSize corner, qint64 maxPixels) {
         size = size.boundedTo(corner);
     if (size.isEmpty() || qint64(size.width()) * size.height() > maxPixels)
         return {};
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    image.fill(Qt::white);
+    return draw(file, *picture, size, 1);
+}
 
-    {
-        Canvas canvas(image, picture->mapping);
-        if (picture->emf)
-            EmfPlayer(canvas, *picture->emf).play(file);
-        else
-            WmfPlayer(canvas, *picture->wmf).play(file);
-    }
-    return image;
+QImage renderToFit(QByteArrayView bytes, Kind kind, qint64 maxPixels) {
+    const QByteArray copy = padded(bytes);
+    const Bytes file(copy.constData(), bytes.size());
+    const std::optional<Picture> picture = readHeader(file, kind);
+    if (!picture || maxPixels < 1)
+        return {};
+    const QSize natural = picture->size;
+    const double pixels = double(natural.width()) * natural.height();
+    const double scale = pixels <= double(maxPixels) ? 1 : std::sqrt(double(maxPixels) / pixels);
+    // Rounded down, so that the scaled image stays within the limit.
+    const QSize size(std::max(1, int(natural.width() * scale)), std::max(1, int(natural.height() * scale)));
+    if (qint64(size.width()) * size.height() > maxPixels)
+        return {};
+    return draw(file, *picture, size, scale);
 }
 
 } // namespace metafile

@@ -23,4 +23,9 @@ std::optional<QSize> pictureSize(QByteArrayView bytes, Kind kind);
 // a QGuiApplication exists.
 QImage render(QByteArrayView bytes, Kind kind, QSize corner = {}, qint64 maxPixels = 100'000'000);
 
+// Renders the whole picture, scaled down (never up) as far as its image needs to stay within
+// `maxPixels`: a picture within the limit comes at its natural size, as from `render`. A null QImage
+// only for a header that is not one.
+QImage renderToFit(QByteArrayView bytes, Kind kind, qint64 maxPixels = 100'000'000);
+
 } // namespace metafile

@@ -182,6 +182,33 @@ private slots:
         QCOMPARE(metafile::render(huge, Kind::Emf, QSize(337, 180), 100'000'000).size(), QSize(337, 180));
     }
 
+    // Drawn to fit, a picture over the limit comes whole and scaled down, its drawing with it; one
+    // within the limit comes at its natural size.
+    void renderToFitScalesThePictureDown() {
+        EmfWriter emf(U_RECTL{0, 0, 0, 0}, U_RECTL{0, 0, 50'000, 25'000}, sizel_set(960, 960),
+                      sizel_set(254, 254)); // 1890 × 945 pixels, a device unit each
+        emf.stock(U_NULL_PEN).brush(0xFF0000).rectangle(945, 472, 1891, 946); // the bottom-right quarter
+        const QByteArray bytes = emf.finish();
+        const QSize natural = *metafile::pictureSize(bytes, Kind::Emf);
+        const QImage fitted = metafile::renderToFit(bytes, Kind::Emf, 100'000);
+        QVERIFY(!fitted.isNull());
+        QVERIFY(qint64(fitted.width()) * fitted.height() <= 100'000);
+        QVERIFY(fitted.width() > 440 && fitted.height() > 220); // as large as the limit lets it be
+        QVERIFY(std::abs(fitted.width() - 2 * fitted.height()) <= 2);
+        QCOMPARE(fitted.pixel(fitted.width() * 3 / 4, fitted.height() * 3 / 4) & 0xFFFFFF, 0xFF0000u);
+        QCOMPARE(fitted.pixel(fitted.width() / 4, fitted.height() / 4) & 0xFFFFFF, 0xFFFFFFu);
+        QCOMPARE(metafile::renderToFit(bytes, Kind::Emf).size(), natural);
+        QVERIFY(metafile::renderToFit(randomBytes(4096, 7), Kind::Emf).isNull());
+
+        WmfWriter wmf(1024, 512);
+        wmf.pen(U_PS_NULL, 0, 0).brush(0xFF0000).rectangle(512, 256, 1025, 513);
+        const QImage wmfFitted = metafile::renderToFit(wmf.finish(), Kind::Wmf, 100'000);
+        QVERIFY(wmfFitted.width() > 440 && wmfFitted.height() > 220);
+        QCOMPARE(wmfFitted.pixel(wmfFitted.width() * 3 / 4, wmfFitted.height() * 3 / 4) & 0xFFFFFF,
+                 0xFF0000u);
+        QCOMPARE(wmfFitted.pixel(wmfFitted.width() / 4, wmfFitted.height() / 4) & 0xFFFFFF, 0xFFFFFFu);
+    }
+
     void unknownRecordsAreSkipped() {
         QByteArray emf = sampleEmf();
         const qsizetype rectangle = emfRecord(emf, U_EMR_RECTANGLE);
