@@ -191,17 +191,6 @@ void Canvas::selectClipPath(quint32 mode) {
     path_ = QPainterPath();
 }
 
-void Canvas::fillRects(const std::vector<QRectF>& rects, const QBrush& brush) {
-    QPainterPath area;
-    for (const QRectF& rect : rects)
-        area.addRect(rect.normalized());
-    if (!prepare(area.boundingRect(), qint64(rects.size()) * 4))
-        return;
-    painter_.setPen(Qt::NoPen);
-    painter_.setBrush(brush);
-    painter_.drawPath(area);
-}
-
 void Canvas::gradientRect(const QRectF& r, const QColor& from, const QColor& to, bool vertical) {
     if (!prepare(r, 4))
         return;

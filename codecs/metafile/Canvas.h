@@ -88,8 +88,15 @@ public:
     // shaded from its corners' colours.
     void gradientRect(const QRectF& r, const QColor& from, const QColor& to, bool vertical);
     void gradientTriangle(const QPolygonF& corners, const QColor colours[3]);
-    // FILLRGN and PAINTRGN: rectangles in logical units filled with `brush`.
+    // Regions, rectangles in logical units. FILLRGN and PAINTRGN fill them with `brush`; FRAMERGN
+    // fills their outline, `thickness` logical units wide and high, inside them; INVERTRGN inverts
+    // the pixels they cover; a WMF region selected as the clip is combined with it as `combineClip`.
     void fillRects(const std::vector<QRectF>& rects, const QBrush& brush);
+    void frameRects(const std::vector<QRectF>& rects, const QBrush& brush, QSizeF thickness);
+    void invertRects(const std::vector<QRectF>& rects);
+    void clipToRects(const std::vector<QRectF>& rects, quint32 mode);
+    // OFFSETCLIPRGN: the clip moves by `offset` logical units.
+    void offsetClip(QPointF offset);
 
     // Drawing, or adding to the path while one is being recorded.
     void moveTo(QPointF p);

@@ -141,13 +141,30 @@ bool EmfPlayer::stateRecord(quint32 type, const Bytes& r, bool& handled) {
             canvas_.fillRects(*rects, *brush);
         break;
     }
-    case U_EMR_PAINTRGN: {
+    case U_EMR_PAINTRGN:
+    case U_EMR_INVERTRGN: {
         const std::optional<std::vector<QRectF>> rects = readRegion(r, 28);
         if (!rects)
             return false;
-        canvas_.fillRects(*rects, canvas_.dc().brush);
+        if (type == U_EMR_PAINTRGN)
+            canvas_.fillRects(*rects, canvas_.dc().brush);
+        else
+            canvas_.invertRects(*rects);
         break;
     }
+    case U_EMR_FRAMERGN: { // the brush, the strokes' width and height, then the region
+        const std::optional<std::vector<QRectF>> rects = readRegion(r, 40);
+        if (!rects)
+            return false;
+        const std::optional<GdiObject> stock = stockObject(r.u32(28));
+        const GdiObject* object = stock ? &*stock : objects_.get(r.u32(28));
+        if (const auto* brush = object ? std::get_if<QBrush>(object) : nullptr)
+            canvas_.frameRects(*rects, *brush, sizeAt(32));
+        break;
+    }
+    case U_EMR_OFFSETCLIPRGN:
+        canvas_.offsetClip(pointAt(8));
+        break;
     case U_EMR_SAVEDC:
         canvas_.save();
         break;

@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <QPen>
+#include <QRectF>
 #include <QString>
 #include <optional>
 #include <variant>
@@ -35,10 +36,15 @@ inline double characterHeight(qint32 logicalHeight) {
     return logicalHeight > 0 ? logicalHeight * 0.87 : 12;
 }
 
-// Palettes and regions take a slot in the table like any object but are not drawn with.
+// Palettes and colour spaces take a slot in the table like any object but are not drawn with.
 struct OtherObject {};
 
-using GdiObject = std::variant<OtherObject, QPen, QBrush, LogicalFont>;
+// A WMF region: rectangles in logical units, clipped to or filled.
+struct Region {
+    std::vector<QRectF> rects;
+};
+
+using GdiObject = std::variant<OtherObject, QPen, QBrush, LogicalFont, Region>;
 
 // The metafile's object table. EMF files name the slot of each new object; WMF files take the lowest
 // free one, so both kinds of insertion exist. The table never grows past `limits::maxObjects`.

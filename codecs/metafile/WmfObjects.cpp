@@ -44,6 +44,8 @@ bool WmfPlayer::objectRecord(quint16 function, const Bytes& r, bool& handled) {
             canvas_.selectBrush(*brush);
         else if (const auto* font = std::get_if<LogicalFont>(object))
             canvas_.selectFont(*font);
+        else if (const auto* region = std::get_if<Region>(object)) // as SELECTCLIPREGION
+            canvas_.clipToRects(region->rects, 5);
         break;
     }
     case 0x01F0:
@@ -71,9 +73,8 @@ bool WmfPlayer::objectRecord(quint16 function, const Bytes& r, bool& handled) {
         objects_.putLowest(QBrush(Qt::gray));
         break;   // a device-dependent pattern, not decoded
     case 0x00F7: // CREATEPALETTE
-    case 0x06FF:
         objects_.putLowest(OtherObject{});
-        break; // CREATEREGION
+        break;
     default:
         handled = false;
         break;

@@ -41,7 +41,7 @@ void WmfPlayer::record(quint16 function, const Bytes& r) {
     // nothing of it.
     using Group = bool (WmfPlayer::*)(quint16, const Bytes&, bool&);
     for (const Group group : {&WmfPlayer::stateRecord, &WmfPlayer::objectRecord, &WmfPlayer::drawingRecord,
-                              &WmfPlayer::bitmapRecord, &WmfPlayer::textRecord}) {
+                              &WmfPlayer::bitmapRecord, &WmfPlayer::textRecord, &WmfPlayer::regionRecord}) {
         (this->*group)(function, r, handled);
         if (handled)
             return;

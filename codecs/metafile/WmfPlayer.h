@@ -23,6 +23,7 @@ private:
     bool drawingRecord(quint16 function, const Bytes& r, bool& handled);
     bool bitmapRecord(quint16 function, const Bytes& r, bool& handled);
     bool textRecord(quint16 function, const Bytes& r, bool& handled);
+    bool regionRecord(quint16 function, const Bytes& r, bool& handled);
 
     Canvas& canvas_;
     const WmfHeader& header_;

@@ -247,6 +247,37 @@ private slots:
         QCOMPARE_PIXEL(image, 10, 40, white);
     }
 
+    // FRAMERGN fills a band of the stroke's width and height inside the region, INVERTRGN inverts
+    // what is drawn, OFFSETCLIPRGN moves the clip.
+    void frameInvertAndOffsetRegions() {
+        EmfWriter emf(100, 100);
+        uint32_t brush = 0;
+        emf.add(
+            createbrushindirect_set(&brush, emf.handles(), logbrush_set(U_BS_SOLID, colorRefOf(green), 0)));
+        PU_RGNDATA frame = region({rect(10, 10, 50, 50)});
+        emf.add(U_EMRFRAMERGN_set(rect(10, 10, 50, 50), brush, sizel_set(5, 5), frame));
+        std::free(frame);
+        emf.stock(U_NULL_PEN).brush(red).rectangle(60, 10, 90, 50);
+        PU_RGNDATA invert = region({rect(60, 10, 75, 50)});
+        emf.add(U_EMRINVERTRGN_set(invert));
+        std::free(invert);
+        PU_RGNDATA clip = region({rect(0, 60, 30, 100)});
+        emf.add(U_EMREXTSELECTCLIPRGN_set(U_RGN_COPY, clip));
+        std::free(clip);
+        emf.add(U_EMROFFSETCLIPRGN_set(point32_set(50, 0)));
+        emf.rectangle(0, 60, 100, 100);
+        const QImage image = metafile::render(emf.finish(), Kind::Emf);
+        QCOMPARE_PIXEL(image, 12, 30, green); // the frame, inside the region
+        QCOMPARE_PIXEL(image, 8, 30, white);
+        QCOMPARE_PIXEL(image, 30, 30, white); // its middle stays clear
+        QCOMPARE_PIXEL(image, 47, 12, green);
+        QCOMPARE_PIXEL(image, 65, 30, 0x00FFFF); // red inverted
+        QCOMPARE_PIXEL(image, 85, 30, red);
+        QCOMPARE_PIXEL(image, 15, 80, white); // the clip moved right by 50
+        QCOMPARE_PIXEL(image, 65, 80, red);
+        QCOMPARE_PIXEL(image, 85, 80, white);
+    }
+
     void hatchedBrushBackground_data() {
         QTest::addColumn<quint32>("backgroundMode");
         QTest::addColumn<QRgb>("gap");

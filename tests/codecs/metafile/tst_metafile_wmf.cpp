@@ -4,6 +4,8 @@
 #include "tests/support/MetafileWriter.h"
 
 #include <QtTest>
+#include <cstdlib>
+#include <cstring>
 
 using metafile::Kind;
 
@@ -22,6 +24,59 @@ QImage draw(WmfWriter& wmf, QSize corner = {}) {
 
 WmfWriter& redFill(WmfWriter& wmf) {
     return wmf.pen(U_PS_NULL, 0, black).brush(red);
+}
+
+// One band of a region: its top and bottom and the left and right of each span in it.
+struct Band {
+    qint16 top, bottom;
+    std::vector<std::pair<qint16, qint16>> spans;
+};
+
+// CREATEREGION as Windows writes it: the Region object's 22-byte header (nextInChain, the object type
+// 6, an object count of 4 bytes, its size, the count of scans, the largest scan, the bounds), then
+// each scan: its count of x values, top, bottom, the spans, the count again.
+char* createRegion(const std::vector<Band>& bands) {
+    QByteArray scans;
+    const auto put = [](QByteArray& bytes, quint16 value) {
+        bytes.append(char(value & 0xFF)).append(char(value >> 8));
+    };
+    for (const Band& band : bands) {
+        put(scans, quint16(band.spans.size() * 2));
+        put(scans, quint16(band.top));
+        put(scans, quint16(band.bottom));
+        for (const auto& [left, right] : band.spans) {
+            put(scans, quint16(left));
+            put(scans, quint16(right));
+        }
+        put(scans, quint16(band.spans.size() * 2));
+    }
+    QByteArray record(4, '\0');
+    put(record, 0x06FF);
+    for (const quint16 word :
+         {quint16(0), quint16(6), quint16(0), quint16(0), quint16(22 + scans.size()), quint16(bands.size()),
+          quint16(2), quint16(0), quint16(0), quint16(100), quint16(100)})
+        put(record, word);
+    record.append(scans);
+    const quint32 words = quint32(record.size() / 2);
+    for (int i = 0; i < 4; ++i)
+        record[i] = char((words >> (8 * i)) & 0xFF);
+    char* copy = static_cast<char*>(std::malloc(std::size_t(record.size())));
+    std::memcpy(copy, record.constData(), std::size_t(record.size()));
+    return copy;
+}
+
+// A record of one function and its 16-bit parameters.
+char* wordsRecord(quint16 function, std::initializer_list<quint16> parameters) {
+    const std::size_t bytes = 6 + 2 * parameters.size();
+    auto* record = static_cast<quint16*>(std::malloc(bytes));
+    const quint32 words = quint32(bytes / 2);
+    record[0] = quint16(words & 0xFFFF);
+    record[1] = quint16(words >> 16);
+    record[2] = function;
+    std::size_t i = 3;
+    for (const quint16 parameter : parameters)
+        record[i++] = parameter;
+    return reinterpret_cast<char*>(record);
 }
 
 } // namespace
@@ -119,6 +174,34 @@ private slots:
         wmf.add(U_WMRSELECTOBJECT_set(1)).rectangle(10, 10, 50, 50);
         const QImage image = draw(wmf);
         QCOMPARE_PIXEL(image, 30, 30, red);
+    }
+
+    // Regions: the objects take the lowest free slot like any other; selected, they are the clip;
+    // FILLREGION and PAINTREGION fill them, FRAMEREGION their inner edge, INVERTREGION inverts what
+    // is under them, OFFSETCLIPRGN moves the clip.
+    void regions() {
+        WmfWriter wmf(100, 100);
+        wmf.pen(U_PS_NULL, 0, black).brush(red).brush(green);                // slots 0, 1, 2
+        wmf.add(createRegion({{0, 20, {{0, 20}, {80, 100}}}}));              // slot 3: two squares
+        wmf.add(createRegion({{30, 50, {{10, 50}}}}));                       // slot 4: for a frame
+        wmf.add(createRegion({{30, 50, {{60, 90}}}}));                       // slot 5: to invert
+        wmf.add(createRegion({{60, 100, {{0, 30}}}}));                       // slot 6: the clip
+        wmf.add(wordsRecord(0x0228, {3, 1}));                                // FILLREGION red
+        wmf.add(wordsRecord(0x0429, {4, 2, 4, 4}));                          // FRAMEREGION green, 4 × 4
+        wmf.add(U_WMRRECTANGLE_set(rect16(60, 30, 91, 51)));                 // green
+        wmf.add(wordsRecord(0x012A, {5}));                                   // INVERTREGION
+        wmf.add(wordsRecord(0x012C, {6})).add(wordsRecord(0x0220, {0, 50})); // SELECTCLIPREGION, moved
+        wmf.add(U_WMRRECTANGLE_set(rect16(0, 60, 101, 101)));
+        const QImage image = draw(wmf);
+        QCOMPARE_PIXEL(image, 10, 10, red);
+        QCOMPARE_PIXEL(image, 50, 10, white);
+        QCOMPARE_PIXEL(image, 90, 10, red);
+        QCOMPARE_PIXEL(image, 12, 40, green); // the frame
+        QCOMPARE_PIXEL(image, 30, 40, white);
+        QCOMPARE_PIXEL(image, 75, 40, 0xFF00FF); // green inverted
+        QCOMPARE_PIXEL(image, 15, 80, white);    // the clip, moved right by 50
+        QCOMPARE_PIXEL(image, 65, 80, green);
+        QCOMPARE_PIXEL(image, 90, 80, white);
     }
 
     void dibRecordsDrawTheirBitmap_data() {
