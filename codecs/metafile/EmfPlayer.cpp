@@ -135,9 +135,7 @@ bool EmfPlayer::stateRecord(quint32 type, const Bytes& r, bool& handled) {
         const std::optional<std::vector<QRectF>> rects = readRegion(r, 32);
         if (!rects)
             return false;
-        const std::optional<GdiObject> stock = stockObject(r.u32(28));
-        const GdiObject* object = stock ? &*stock : objects_.get(r.u32(28));
-        if (const auto* brush = object ? std::get_if<QBrush>(object) : nullptr)
+        if (const std::optional<QBrush> brush = brushAt(r.u32(28)))
             canvas_.fillRects(*rects, *brush);
         break;
     }
@@ -156,9 +154,7 @@ bool EmfPlayer::stateRecord(quint32 type, const Bytes& r, bool& handled) {
         const std::optional<std::vector<QRectF>> rects = readRegion(r, 40);
         if (!rects)
             return false;
-        const std::optional<GdiObject> stock = stockObject(r.u32(28));
-        const GdiObject* object = stock ? &*stock : objects_.get(r.u32(28));
-        if (const auto* brush = object ? std::get_if<QBrush>(object) : nullptr)
+        if (const std::optional<QBrush> brush = brushAt(r.u32(28)))
             canvas_.frameRects(*rects, *brush, sizeAt(32));
         break;
     }
@@ -224,16 +220,29 @@ std::optional<std::vector<QRectF>> readRegion(const Bytes& r, qint64 at) {
     return rects;
 }
 
+std::optional<GdiObject> EmfPlayer::objectAt(quint32 index) const {
+    if (std::optional<GdiObject> stock = stockObject(index))
+        return stock;
+    if (const GdiObject* object = objects_.get(index))
+        return *object;
+    return std::nullopt;
+}
+
+std::optional<QBrush> EmfPlayer::brushAt(quint32 index) const {
+    const std::optional<GdiObject> object = objectAt(index);
+    const auto* brush = object ? std::get_if<QBrush>(&*object) : nullptr;
+    return brush ? std::optional<QBrush>(*brush) : std::nullopt;
+}
+
 void EmfPlayer::select(quint32 index) {
-    const std::optional<GdiObject> stock = stockObject(index);
-    const GdiObject* object = stock ? &*stock : objects_.get(index);
+    const std::optional<GdiObject> object = objectAt(index);
     if (!object)
         return;
-    if (const auto* pen = std::get_if<QPen>(object))
+    if (const auto* pen = std::get_if<QPen>(&*object))
         canvas_.selectPen(*pen);
-    else if (const auto* brush = std::get_if<QBrush>(object))
+    else if (const auto* brush = std::get_if<QBrush>(&*object))
         canvas_.selectBrush(*brush);
-    else if (const auto* font = std::get_if<LogicalFont>(object))
+    else if (const auto* font = std::get_if<LogicalFont>(&*object))
         canvas_.selectFont(*font);
 }
 

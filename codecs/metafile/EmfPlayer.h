@@ -30,6 +30,9 @@ private:
     bool textRecord(quint32 type, const Bytes& r, bool& handled);
     bool emrText(const Bytes& r, qint64 at, bool wide, bool rectAlways);
     void select(quint32 index);
+    // The object an index names: a stock object (its high bit set) or a slot of the table.
+    std::optional<GdiObject> objectAt(quint32 index) const;
+    std::optional<QBrush> brushAt(quint32 index) const;
 
     Canvas& canvas_;
     ObjectTable objects_;
