@@ -2,7 +2,6 @@
 #include "codecs/metafile/MetafileImage.h"
 #include "tests/support/MetafileWriter.h"
 
-#include <QFile>
 #include <QtTest>
 
 using metafile::Kind;
@@ -126,13 +125,40 @@ private slots:
         QCOMPARE_PIXEL(image, 95, 95, blue); // drawing went on after the blit
     }
 
-    // The fuzzer's crasher: a STRETCHBLT whose source rectangle leaves its bitmap.
-    void crasherRendersWithoutCrashing() {
-        QFile file(QFINDTESTDATA("data/crash-drawimage-1.emf"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        QVERIFY(!metafile::render(bytes, Kind::Emf).isNull());
-        QVERIFY(!metafile::render(bytes, Kind::Emf, QSize(337, 180)).isNull());
+    // The fuzzer's crasher: a bitmap mirrored by a negative destination size and shrunk by the world
+    // transform to under a pixel made Qt's scaled drawImage read far outside the bitmap.
+    void mirroredBitmapUnderAPixel_data() {
+        QTest::addColumn<QSize>("destination");
+        QTest::addColumn<quint32>("rop");
+        QTest::newRow("upside down, DSPDxax") << QSize(21, -11) << quint32(0x00E20746);
+        QTest::newRow("upside down, SRCCOPY") << QSize(21, -11) << quint32(U_SRCCOPY);
+        QTest::newRow("right to left") << QSize(-21, 11) << quint32(U_SRCCOPY);
+        QTest::newRow("both") << QSize(-21, -11) << quint32(U_SRCCOPY);
+    }
+    void mirroredBitmapUnderAPixel() {
+        QFETCH(QSize, destination);
+        QFETCH(quint32, rop);
+        EmfWriter emf(100, 100);
+        emf.add(U_EMRMODIFYWORLDTRANSFORM_set(xform_set(0.0625f, 0, 0, 0.0625f, 0, 0), U_MWT_LEFTMULTIPLY));
+        QImage image(10, 4, QImage::Format_RGB32);
+        image.fill(0xFF000000u | white);
+        for (int i = 0; i < 4; ++i)
+            image.setPixel(i * 2, i, 0xFF000000u | black);
+        const DibParts dib = makeDib(image, 1);
+        emf.add(U_EMRSTRETCHBLT_set(rect(0, 0, 99, 99), point32_set(366, 294),
+                                    point32_set(destination.width(), destination.height()), point32_set(0, 0),
+                                    point32_set(8, 4), identity, colorRefOf(white), U_DIB_RGB_COLORS, rop,
+                                    const_cast<PU_BITMAPINFO>(dib.bitmapInfo()), uint32_t(dib.bits.size()),
+                                    const_cast<char*>(dib.bits.constData())));
+        emf.add(U_EMRMODIFYWORLDTRANSFORM_set(identity, U_MWT_IDENTITY));
+        emf.stock(U_NULL_PEN).brush(blue).rectangle(90, 90, 100, 100);
+        const QByteArray bytes = emf.finish();
+        for (const QSize corner : {QSize(), QSize(50, 50)}) {
+            const QImage out = metafile::render(bytes, Kind::Emf, corner);
+            QVERIFY(!out.isNull());
+            if (corner.isEmpty())
+                QCOMPARE_PIXEL(out, 95, 95, blue); // drawing went on after the blit
+        }
     }
 
     void transparentBltLeavesItsColourOut() {
