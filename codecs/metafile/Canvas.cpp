@@ -217,6 +217,19 @@ void Canvas::gradientTriangle(const QPolygonF& corners, const QColor colours[3])
     painter_.drawPath(path);
 }
 
+void Canvas::setClip(std::optional<QPainterPath> imageClip) {
+    dc_.clip = std::move(imageClip);
+    applyClip();
+}
+
+void Canvas::paintDirect(const std::function<void(QPainter&)>& paint) {
+    painter_.save();
+    painter_.resetTransform();
+    painter_.setClipping(false);
+    paint(painter_);
+    painter_.restore();
+}
+
 void Canvas::applyClip() {
     painter_.setTransform(QTransform());
     if (dc_.clip)

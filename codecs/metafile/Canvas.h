@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPolygonF>
+#include <functional>
 #include <vector>
 
 namespace metafile {
@@ -53,6 +54,11 @@ public:
     bool exhausted() const { return budget_ <= 0; }
     // Charges work that is not drawing (a decoded bitmap, a long record).
     void spend(qint64 units) { budget_ -= units; }
+    qint64 budgetLeft() const { return budget_; }
+    QSize imageSize() const { return image_.size(); }
+    // Drawing that keeps a state of its own (the EMF+ records) gets the painter without the canvas's
+    // transform and clip; the canvas has its own back when `paint` returns.
+    void paintDirect(const std::function<void(QPainter&)>& paint);
 
     // Selecting objects and changing the mapping go through here, which keeps the painter in step.
     void selectPen(const QPen& pen) { dc_.pen = pen; }
@@ -97,6 +103,8 @@ public:
     void clipToRects(const std::vector<QRectF>& rects, quint32 mode);
     // OFFSETCLIPRGN: the clip moves by `offset` logical units.
     void offsetClip(QPointF offset);
+    // The clip as a whole, in image pixels (none: everywhere).
+    void setClip(std::optional<QPainterPath> imageClip);
 
     // Drawing, or adding to the path while one is being recorded.
     void moveTo(QPointF p);

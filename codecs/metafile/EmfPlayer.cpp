@@ -1,5 +1,6 @@
 #include "codecs/metafile/EmfPlayer.h"
 
+#include "codecs/metafile/EmfPlusPlayer.h"
 #include "codecs/metafile/Limits.h"
 
 #include <uemf.h>
@@ -8,8 +9,10 @@
 namespace metafile {
 
 EmfPlayer::EmfPlayer(Canvas& canvas, const EmfHeader& header)
-    : canvas_(canvas), objects_(header.handles == 0 ? limits::maxObjects : header.handles),
+    : canvas_(canvas), header_(header), objects_(header.handles == 0 ? limits::maxObjects : header.handles),
       firstRecord_(header.headerBytes) {}
+
+EmfPlayer::~EmfPlayer() = default;
 
 void EmfPlayer::play(const Bytes& file) {
     qint64 at = firstRecord_;
@@ -29,11 +32,18 @@ void EmfPlayer::play(const Bytes& file) {
 // damaged record is by other readers; the records around it are drawn.
 void EmfPlayer::record(quint32 type, const Bytes& r) {
     canvas_.spend(1);
+    if (type == U_EMR_COMMENT) {
+        if (!emfPlus_)
+            emfPlus_ = std::make_unique<EmfPlusPlayer>(canvas_, header_);
+        emfPlus_->comment(r);
+        return;
+    }
+    if (emfPlus_ && !emfPlus_->drawsGdi())
+        return; // the EMF+ records draw this part of the picture
     bool handled = false;
     // libuemf knows the fixed part and the counted arrays of every record type up to here.
     if (type <= U_EMR_CREATECOLORSPACEW && type != U_EMR_HEADER) {
         switch (type) {
-        case U_EMR_COMMENT: // private data of the writing program, never read here
         case U_EMR_GLSRECORD:
         case U_EMR_GLSBOUNDEDRECORD:
         case U_EMR_DRAWESCAPE:

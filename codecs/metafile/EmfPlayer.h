@@ -4,9 +4,12 @@
 #include "codecs/metafile/Canvas.h"
 #include "codecs/metafile/EmfHeader.h"
 
+#include <memory>
 #include <vector>
 
 namespace metafile {
+
+class EmfPlusPlayer;
 
 // Plays the records of an EMF onto a canvas. Every record is checked before use: its size against
 // the file, libuemf's per-record safety check, then each field read through bounds-checked views.
@@ -15,6 +18,7 @@ namespace metafile {
 class EmfPlayer {
 public:
     EmfPlayer(Canvas& canvas, const EmfHeader& header);
+    ~EmfPlayer();
 
     // `file` must have a few readable bytes past its end (the safety checks of libuemf look at a
     // record's fixed part before its size).
@@ -35,8 +39,11 @@ private:
     std::optional<QBrush> brushAt(quint32 index) const;
 
     Canvas& canvas_;
+    EmfHeader header_;
     ObjectTable objects_;
     qint64 firstRecord_; // the header's end
+    // The EMF+ records of the comments, once the first of them comes.
+    std::unique_ptr<EmfPlusPlayer> emfPlus_;
 };
 
 // The points of a record: `count` pairs of 16- or 32-bit coordinates at `offset`. Nothing when they

@@ -3,6 +3,7 @@
 #include "codecs/metafile/Canvas.h"
 #include "codecs/metafile/EmfHeader.h"
 #include "codecs/metafile/EmfPlayer.h"
+#include "codecs/metafile/Limits.h"
 #include "codecs/metafile/WmfHeader.h"
 #include "codecs/metafile/WmfPlayer.h"
 
@@ -45,18 +46,27 @@ std::optional<Picture> readHeader(const Bytes& bytes, Kind kind) {
     return picture;
 }
 
-// Draws the records onto a white image of `size`, the picture scaled by `scale`.
-QImage draw(const Bytes& file, Picture picture, QSize size, double scale) {
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull())
-        return {};
-    image.fill(Qt::white);
-    picture.mapping.deviceToImage *= QTransform::fromScale(scale, scale);
+// Draws the records onto `image`, the picture's device mapping followed by `stretch`, with at most
+// `budget` units of drawing work, from which the work done is taken.
+void draw(const Bytes& file, Picture picture, QImage& image, const QTransform& stretch, qint64& budget) {
+    picture.mapping.deviceToImage *= stretch;
     Canvas canvas(image, picture.mapping);
+    canvas.spend(limits::drawingBudget - budget);
     if (picture.emf)
         EmfPlayer(canvas, *picture.emf).play(file);
     else
         WmfPlayer(canvas, *picture.wmf).play(file);
+    budget = std::max<qint64>(0, canvas.budgetLeft());
+}
+
+// Draws the records onto a white image of `size`, as on a page, the picture scaled by `scale`.
+QImage drawOnPage(const Bytes& file, const Picture& picture, QSize size, double scale) {
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    image.fill(Qt::white);
+    qint64 budget = limits::drawingBudget;
+    draw(file, picture, image, QTransform::fromScale(scale, scale), budget);
     return image;
 }
 
@@ -88,7 +98,7 @@ QImage render(QByteArrayView bytes, Kind kind, QSize corner, qint64 maxPixels) {
         size = size.boundedTo(corner);
     if (size.isEmpty() || qint64(size.width()) * size.height() > maxPixels)
         return {};
-    return draw(file, *picture, size, 1);
+    return drawOnPage(file, *picture, size, 1);
 }
 
 QImage renderToFit(QByteArrayView bytes, Kind kind, qint64 maxPixels) {
@@ -104,7 +114,25 @@ QImage renderToFit(QByteArrayView bytes, Kind kind, qint64 maxPixels) {
     const QSize size(std::max(1, int(natural.width() * scale)), std::max(1, int(natural.height() * scale)));
     if (qint64(size.width()) * size.height() > maxPixels)
         return {};
-    return draw(file, *picture, size, scale);
+    return drawOnPage(file, *picture, size, scale);
+}
+
+QImage renderEmbedded(QByteArrayView bytes, Kind kind, QSize size, qint64& budget) {
+    const QByteArray copy = padded(bytes);
+    const Bytes file(copy.constData(), bytes.size());
+    const std::optional<Picture> picture = readHeader(file, kind);
+    if (!picture || picture->size.isEmpty() || size.isEmpty())
+        return {};
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return {};
+    image.fill(Qt::transparent);
+    // Stretched from its natural size onto the image.
+    draw(file, *picture, image,
+         QTransform::fromScale(double(size.width()) / picture->size.width(),
+                               double(size.height()) / picture->size.height()),
+         budget);
+    return image;
 }
 
 } // namespace metafile

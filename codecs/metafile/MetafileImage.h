@@ -28,4 +28,9 @@ QImage render(QByteArrayView bytes, Kind kind, QSize corner = {}, qint64 maxPixe
 // only for a header that is not one.
 QImage renderToFit(QByteArrayView bytes, Kind kind, qint64 maxPixels = 100'000'000);
 
+// A picture inside another (an image of an EMF+ record): the whole picture stretched onto an image
+// of `size` on a transparent background, with at most `budget` units of drawing work, from which the
+// work done is taken. A null QImage only for a header that is not one.
+QImage renderEmbedded(QByteArrayView bytes, Kind kind, QSize size, qint64& budget);
+
 } // namespace metafile

@@ -1,0 +1,304 @@
+#include "codecs/metafile/Canvas.h"
+#include "codecs/metafile/EmfPlusGeometry.h"
+#include "codecs/metafile/EmfPlusPlayer.h"
+#include "codecs/metafile/EmfPlusReader.h"
+#include "codecs/metafile/EmfPlusRecords.h"
+#include "codecs/metafile/PageTransform.h"
+
+#include <QPainter>
+#include <cmath>
+
+namespace metafile {
+
+using namespace emfplus;
+
+namespace {
+
+// The widest pen drawn, in image pixels: wider ones cover the picture anyway and cost the stroker dearly.
+constexpr double maxPenPixels = 1e5;
+// DrawLines closes its figure with this flag; some writers use the bit below it.
+constexpr quint16 flagClosed = 0x2000 | 0x0400;
+constexpr quint16 flagWinding = 0x2000;
+
+// The end of the path's first figure (`atStart`) or of its last, and a point before it on the way
+// there; false when the figure has no length.
+bool figureEnd(const QPainterPath& path, bool atStart, QPointF& end, QPointF& from) {
+    const int n = path.elementCount();
+    if (n < 2)
+        return false;
+    if (atStart) {
+        end = path.elementAt(0);
+        for (int i = 1; i < n && !path.elementAt(i).isMoveTo(); ++i) {
+            if (QPointF(path.elementAt(i)) != end) {
+                from = path.elementAt(i);
+                return true;
+            }
+        }
+        return false;
+    }
+    end = path.elementAt(n - 1);
+    for (int i = n - 1; i-- > 0;) {
+        if (QPointF(path.elementAt(i)) != end) {
+            from = path.elementAt(i);
+            return true;
+        }
+        if (path.elementAt(i).isMoveTo())
+            break;
+    }
+    return false;
+}
+
+QPainterPath rectsPath(Reader& in, quint16 flags) {
+    const qint64 count = in.u32();
+    QPainterPath path;
+    if (!in.has(count, (flags & flagCompressed) ? 8 : 16))
+        return path;
+    for (qint64 i = 0; i < count && in.ok(); ++i)
+        path.addRect(in.rect(flags & flagCompressed).normalized());
+    return in.ok() ? path : QPainterPath();
+}
+
+QPainterPath polygonPath(const QPolygonF& points, bool closed) {
+    QPainterPath path;
+    path.addPolygon(points);
+    if (closed)
+        path.closeSubpath();
+    return path;
+}
+
+} // namespace
+
+bool EmfPlusPlayer::paint(const QRectF& imageBounds, qint64 points, const QTransform& toImage,
+                          const std::function<void(QPainter&)>& draw) {
+    if (canvas_.exhausted() || !saneTransform(toImage))
+        return false;
+    canvas_.spend(1 + points);
+    const QRectF bounds = imageBounds.adjusted(-1, -1, 1, 1);
+    QRectF visible = bounds.intersected(QRectF(QPointF(), canvas_.imageSize()));
+    if (state_.clip)
+        visible = visible.intersected(state_.clip->boundingRect());
+    if (!std::isfinite(bounds.width()) || !std::isfinite(bounds.height()) || visible.isEmpty())
+        return false;
+    canvas_.spend(qint64(visible.width() * visible.height()));
+    canvas_.paintDirect([&](QPainter& painter) {
+        if (state_.clip)
+            painter.setClipPath(*state_.clip);
+        painter.setRenderHint(QPainter::Antialiasing, state_.antialias);
+        painter.setRenderHint(QPainter::TextAntialiasing, state_.textAntialias);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, state_.smoothImages);
+        if (state_.sourceCopy)
+            painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.setTransform(toImage);
+        draw(painter);
+    });
+    return true;
+}
+
+std::optional<Brush> EmfPlusPlayer::brush(quint16 flags, quint32 brushOrColour) const {
+    if (flags & flagColour)
+        return solidBrush(argbColour(brushOrColour));
+    if (const Brush* object = objects_.get<Brush>(brushOrColour))
+        return *object;
+    return std::nullopt;
+}
+
+void EmfPlusPlayer::fill(const QPainterPath& path, quint16 flags, quint32 brushOrColour) {
+    const std::optional<Brush> paintWith = brush(flags, brushOrColour);
+    if (!paintWith || path.isEmpty())
+        return;
+    const QTransform toImage = worldToImage();
+    paint(toImage.mapRect(path.controlPointRect()), path.elementCount(), toImage, [&](QPainter& painter) {
+        if (paintWith->background)
+            painter.fillPath(path, *paintWith->background);
+        painter.fillPath(path, paintWith->brush);
+    });
+}
+
+void EmfPlusPlayer::stroke(const QPainterPath& path, quint32 penId) {
+    const Pen* pen = objects_.get<Pen>(penId);
+    if (!pen || path.isEmpty())
+        return;
+    const QTransform toImage = worldToImage();
+    const double scale = std::sqrt(std::abs(toImage.determinant()));
+    double width = worldLength(pen->width, pen->unit);
+    if (!std::isfinite(width) || !(scale > 0))
+        return;
+    // Lines thinner than a pixel are drawn a pixel wide, as GDI+ does.
+    const bool thin = width * scale < 1;
+    width = std::min(width, maxPenPixels / scale);
+    QPen qpen(pen->brush.brush, thin ? 0 : width, Qt::SolidLine, pen->cap, pen->join);
+    qpen.setMiterLimit(pen->miterLimit);
+    if (pen->style == Qt::CustomDashLine) {
+        qpen.setDashPattern(pen->dashes);
+        qpen.setDashOffset(pen->dashOffset);
+    }
+    const bool anchors = !pen->startAnchor.isEmpty() || !pen->endAnchor.isEmpty();
+    const double anchorWidth = thin ? 1 / scale : width;
+    const double margin = (thin ? 1 : width * scale) * (anchors ? 4 : 1);
+    const QRectF bounds = toImage.mapRect(path.controlPointRect()).adjusted(-margin, -margin, margin, margin);
+    paint(bounds, path.elementCount(), toImage, [&](QPainter& painter) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(qpen);
+        painter.drawPath(path);
+        QPointF end, from;
+        if (!pen->startAnchor.isEmpty() && figureEnd(path, true, end, from))
+            drawAnchor(painter, *pen, pen->startAnchor, pen->startAnchorFilled, end, from, anchorWidth);
+        if (!pen->endAnchor.isEmpty() && figureEnd(path, false, end, from))
+            drawAnchor(painter, *pen, pen->endAnchor, pen->endAnchorFilled, end, from, anchorWidth);
+    });
+}
+
+// The anchor's frame: the line's end at the origin, the line arriving along +y, one pen width a unit.
+void EmfPlusPlayer::drawAnchor(QPainter& painter, const Pen& pen, const QPainterPath& shape, bool filled,
+                               QPointF end, QPointF from, double width) {
+    const QPointF along = end - from;
+    const double length = std::hypot(along.x(), along.y());
+    if (!(length > 0))
+        return;
+    const QPointF dir = along / length;
+    const QTransform frame(-dir.y() * width, dir.x() * width, dir.x() * width, dir.y() * width, end.x(),
+                           end.y());
+    const QPainterPath placed = frame.map(shape);
+    painter.setPen(filled ? QPen(Qt::NoPen) : QPen(pen.brush.brush, 0));
+    painter.setBrush(filled ? pen.brush.brush : QBrush(Qt::NoBrush));
+    painter.drawPath(placed);
+}
+
+bool EmfPlusPlayer::shapeRecord(quint16 type, quint16 flags, Reader& in) {
+    const bool compressed = flags & flagCompressed;
+    const quint8 object = flags & 0xFF;
+    switch (type) {
+    case RecordClear: {
+        const QColor colour = in.argb();
+        const QRectF image(QPointF(), canvas_.imageSize());
+        if (in.ok())
+            paint(image, 4, QTransform(), [&](QPainter& painter) { painter.fillRect(image, colour); });
+        return true;
+    }
+    case RecordFillRects: {
+        const quint32 brushOrColour = in.u32();
+        const QPainterPath rects = rectsPath(in, flags);
+        if (in.ok())
+            fill(rects, flags, brushOrColour);
+        return true;
+    }
+    case RecordDrawRects: {
+        const QPainterPath rects = rectsPath(in, flags);
+        if (in.ok())
+            stroke(rects, object);
+        return true;
+    }
+    case RecordFillPolygon: {
+        const quint32 brushOrColour = in.u32();
+        const QPolygonF points = in.points(in.u32(), flags);
+        if (in.ok())
+            fill(polygonPath(points, true), flags, brushOrColour);
+        return true;
+    }
+    case RecordDrawLines: {
+        const QPolygonF points = in.points(in.u32(), flags);
+        if (in.ok())
+            stroke(polygonPath(points, flags & flagClosed), object);
+        return true;
+    }
+    case RecordFillEllipse:
+    case RecordDrawEllipse: {
+        const quint32 brushOrColour = type == RecordFillEllipse ? in.u32() : 0;
+        QPainterPath ellipse;
+        ellipse.addEllipse(in.rect(compressed).normalized());
+        if (in.ok() && type == RecordFillEllipse)
+            fill(ellipse, flags, brushOrColour);
+        else if (in.ok())
+            stroke(ellipse, object);
+        return true;
+    }
+    case RecordFillPie:
+    case RecordDrawPie:
+    case RecordDrawArc: {
+        const quint32 brushOrColour = type == RecordFillPie ? in.u32() : 0;
+        const double start = in.coordinate();
+        const double sweep = in.coordinate();
+        const QRectF box = in.rect(compressed);
+        if (!in.ok())
+            return true;
+        const QPainterPath arc = ellipseArc(box, start, sweep, type != RecordDrawArc);
+        if (type == RecordFillPie)
+            fill(arc, flags, brushOrColour);
+        else
+            stroke(arc, object);
+        return true;
+    }
+    case RecordFillRegion: {
+        const quint32 brushOrColour = in.u32();
+        const emfplus::Region* region = objects_.get<emfplus::Region>(object);
+        const QTransform toImage = worldToImage();
+        if (!in.ok() || !region || !saneTransform(toImage))
+            return true;
+        qint64 cost = 0;
+        const QPainterPath area = regionArea(*region, toImage, everywhere(), cost);
+        canvas_.spend(cost);
+        // Back to world coordinates, where gradient and texture brushes are placed.
+        fill(toImage.inverted().map(area), flags, brushOrColour);
+        return true;
+    }
+    case RecordFillPath:
+    case RecordDrawPath: {
+        const quint32 brushOrPen = in.u32();
+        const QPainterPath* path = objects_.get<QPainterPath>(object);
+        if (in.ok() && path && type == RecordFillPath)
+            fill(*path, flags, brushOrPen);
+        else if (in.ok() && path)
+            stroke(*path, brushOrPen);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool EmfPlusPlayer::curveRecord(quint16 type, quint16 flags, Reader& in) {
+    const quint8 object = flags & 0xFF;
+    switch (type) {
+    case RecordFillClosedCurve: {
+        const quint32 brushOrColour = in.u32();
+        const double tension = in.coordinate();
+        const QPolygonF points = in.points(in.u32(), flags);
+        if (!in.ok())
+            return true;
+        QPainterPath curve = cardinalSpline(points, tension, true);
+        curve.setFillRule((flags & flagWinding) ? Qt::WindingFill : Qt::OddEvenFill);
+        fill(curve, flags, brushOrColour);
+        return true;
+    }
+    case RecordDrawClosedCurve: {
+        const double tension = in.coordinate();
+        const QPolygonF points = in.points(in.u32(), flags);
+        if (in.ok())
+            stroke(cardinalSpline(points, tension, true), object);
+        return true;
+    }
+    case RecordDrawCurve: {
+        const double tension = in.coordinate();
+        const qint64 offset = in.u32();
+        const qint64 segments = in.u32();
+        const QPolygonF points = in.points(in.u32(), flags);
+        if (in.ok())
+            stroke(cardinalSpline(points, tension, false, offset, segments), object);
+        return true;
+    }
+    case RecordDrawBeziers: {
+        const QPolygonF points = in.points(in.u32(), flags);
+        if (!in.ok() || points.size() < 4)
+            return true;
+        QPainterPath curve(points.first());
+        for (qsizetype i = 1; i + 2 < points.size(); i += 3)
+            curve.cubicTo(points[i], points[i + 1], points[i + 2]);
+        stroke(curve, object);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace metafile

@@ -1,0 +1,138 @@
+#include "codecs/metafile/EmfPlusGeometry.h"
+
+#include <cmath>
+
+namespace metafile::emfplus {
+
+namespace {
+
+// Qt's boolean path operations grow faster than linearly; beyond this many elements an area is
+// combined approximately.
+constexpr qint64 maxCombinedElements = 20'000;
+constexpr qint64 costPerElement = 200;
+
+// GDI+ draws cardinal splines as Béziers whose control points lie this share of the tension along the
+// neighbours' chord.
+constexpr double tensionScale = 0.3;
+
+} // namespace
+
+QPainterPath combine(const QPainterPath& current, const QPainterPath& next, quint32 mode, qint64& cost) {
+    const qint64 elements = qint64(current.elementCount()) + next.elementCount();
+    if (mode == Replace)
+        return next;
+    cost += elements * costPerElement;
+    if (elements > maxCombinedElements) {
+        if (mode == Exclude)
+            return current;
+        QPainterPath both = current;
+        if (mode == Union)
+            both.addPath(next);
+        return mode == Union ? both : next;
+    }
+    switch (mode) {
+    case Intersect:
+        return current.intersected(next);
+    case Union:
+        return current.united(next);
+    case Xor:
+        return current.subtracted(next).united(next.subtracted(current));
+    case Exclude:
+        return current.subtracted(next);
+    case Complement:
+        return next.subtracted(current);
+    default:
+        return next;
+    }
+}
+
+// Children follow their parent in the node list, so evaluating from the last node back finds every
+// child's area ready.
+QPainterPath regionArea(const Region& region, const QTransform& toImage, const QPainterPath& everything,
+                        qint64& cost) {
+    std::vector<QPainterPath> areas(region.nodes.size());
+    for (std::size_t i = region.nodes.size(); i-- > 0;) {
+        const Region::Node& node = region.nodes[i];
+        switch (node.kind) {
+        case Region::Rect:
+        case Region::Path:
+            cost += node.path.elementCount();
+            areas[i] = toImage.map(node.path);
+            break;
+        case Region::Infinite:
+            areas[i] = everything;
+            break;
+        case Region::Empty:
+            break;
+        default: {
+            const auto child = [&](int index) {
+                return index > int(i) && std::size_t(index) < areas.size() ? areas[std::size_t(index)]
+                                                                           : QPainterPath();
+            };
+            areas[i] = combine(child(node.left), child(node.right), node.kind, cost);
+            break;
+        }
+        }
+    }
+    return areas.empty() ? QPainterPath() : areas.front();
+}
+
+QPainterPath cardinalSpline(const QPolygonF& points, double tension, bool closed, qint64 offset,
+                            qint64 segments) {
+    QPainterPath path;
+    const qint64 n = points.size();
+    if (n < 2)
+        return path;
+    const double a = tension * tensionScale;
+    const auto at = [&](qint64 i) {
+        if (closed)
+            return points[((i % n) + n) % n];
+        return points[std::clamp<qint64>(i, 0, n - 1)];
+    };
+    const qint64 total = closed ? n : n - 1;
+    const qint64 first = std::clamp<qint64>(offset, 0, total);
+    const qint64 last = segments < 0 ? total : std::min(total, first + segments);
+    path.moveTo(at(first));
+    for (qint64 i = first; i < last; ++i) {
+        // At an open curve's ends the missing neighbour is the end point itself.
+        const QPointF c1 = at(i) + a * (at(i + 1) - at(i - 1));
+        const QPointF c2 = at(i + 1) - a * (at(i + 2) - at(i));
+        path.cubicTo(c1, c2, at(i + 1));
+    }
+    if (closed)
+        path.closeSubpath();
+    return path;
+}
+
+QPainterPath ellipseArc(const QRectF& rawBox, double startDegrees, double sweepDegrees, bool pie) {
+    const QRectF box = rawBox.normalized();
+    const double rx = box.width() / 2;
+    const double ry = box.height() / 2;
+    // The parameter of the point seen at `degrees` from the centre, in Qt's counter-clockwise sense.
+    const auto parameter = [&](double degrees) {
+        const double radians = degrees * M_PI / 180;
+        return -std::atan2(rx * std::sin(radians), ry * std::cos(radians)) * 180 / M_PI;
+    };
+    const double from = parameter(startDegrees);
+    double sweep = 0;
+    if (std::abs(sweepDegrees) >= 360) {
+        sweep = sweepDegrees > 0 ? -360 : 360;
+    } else if (sweepDegrees != 0) {
+        sweep = parameter(startDegrees + sweepDegrees) - from;
+        while (sweepDegrees > 0 && sweep >= 0)
+            sweep -= 360;
+        while (sweepDegrees < 0 && sweep <= 0)
+            sweep += 360;
+    }
+    QPainterPath path;
+    if (pie)
+        path.moveTo(box.center());
+    else
+        path.arcMoveTo(box, from);
+    path.arcTo(box, from, sweep);
+    if (pie)
+        path.closeSubpath();
+    return path;
+}
+
+} // namespace metafile::emfplus

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "codecs/metafile/EmfPlusObjects.h"
+
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QTransform>
+
+// Geometry the EMF+ records share: combined areas, regions, cardinal splines and arcs.
+namespace metafile::emfplus {
+
+// EMF+ combine modes.
+enum CombineMode : quint32 { Replace, Intersect, Union, Xor, Exclude, Complement };
+
+// `current` combined with `next`. Paths too complex to combine in reasonable time are combined
+// approximately (the new area replaces, extends or stays out of the old one). `cost` grows with the
+// work done.
+QPainterPath combine(const QPainterPath& current, const QPainterPath& next, quint32 mode, qint64& cost);
+
+// The region's area in image pixels: its rectangles and paths mapped by `toImage`, an infinite region
+// being `everything`.
+QPainterPath regionArea(const Region& region, const QTransform& toImage, const QPainterPath& everything,
+                        qint64& cost);
+
+// A cardinal spline through `points` with GDI+'s tension: `segments` segments from point `offset`
+// (all of them when negative), or the closed curve through all points.
+QPainterPath cardinalSpline(const QPolygonF& points, double tension, bool closed, qint64 offset = 0,
+                            qint64 segments = -1);
+
+// An arc of the ellipse in `box` from `startDegrees` sweeping `sweepDegrees`, both measured clockwise
+// from the x axis as GDI+ does, on the ellipse itself (not on its parameter). A pie adds the centre.
+QPainterPath ellipseArc(const QRectF& box, double startDegrees, double sweepDegrees, bool pie);
+
+} // namespace metafile::emfplus
