@@ -19,6 +19,13 @@ constexpr double maxPenPixels = 1e5;
 // DrawLines closes its figure with this flag; some writers use the bit below it.
 constexpr quint16 flagClosed = 0x2000 | 0x0400;
 constexpr quint16 flagWinding = 0x2000;
+// Anti-aliasing costs far more than plain drawing once outlines overlap; a drawing that would cost
+// more than this (about a twentieth of a second) is drawn plainly.
+constexpr qint64 maxAntialiasedWork = 50'000'000;
+// Qt repeats a dash pattern at most this often along a line, and drawing a dash costs about a stroke's
+// element.
+constexpr double maxDashes = 10'000;
+constexpr double dashWork = 2000;
 
 // The end of the path's first figure (`atStart`) or of its last, and a point before it on the way
 // there; false when the figure has no length.
@@ -68,22 +75,23 @@ QPainterPath polygonPath(const QPolygonF& points, bool closed) {
 
 } // namespace
 
-bool EmfPlusPlayer::paint(const QRectF& imageBounds, qint64 points, const QTransform& toImage,
-                          const std::function<void(QPainter&)>& draw) {
+bool EmfPlusPlayer::paint(const QRectF& imageBounds, qint64 work, const QTransform& toImage,
+                          const std::function<void(QPainter&)>& draw, bool antialias) {
     if (canvas_.exhausted() || !saneTransform(toImage))
         return false;
-    canvas_.spend(1 + points);
+    canvas_.spend(1 + work);
     const QRectF bounds = imageBounds.adjusted(-1, -1, 1, 1);
     QRectF visible = bounds.intersected(QRectF(QPointF(), canvas_.imageSize()));
     if (state_.clip)
         visible = visible.intersected(state_.clip->boundingRect());
     if (!std::isfinite(bounds.width()) || !std::isfinite(bounds.height()) || visible.isEmpty())
         return false;
-    canvas_.spend(qint64(visible.width() * visible.height()));
+    // Each drawing sets the clip afresh, which costs about what filling it does.
+    canvas_.spend(qint64(visible.width() * visible.height()) + (state_.clip ? state_.clipWork : 0));
     canvas_.paintDirect([&](QPainter& painter) {
         if (state_.clip)
             painter.setClipPath(*state_.clip);
-        painter.setRenderHint(QPainter::Antialiasing, state_.antialias);
+        painter.setRenderHint(QPainter::Antialiasing, antialias);
         painter.setRenderHint(QPainter::TextAntialiasing, state_.textAntialias);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, state_.smoothImages);
         if (state_.sourceCopy)
@@ -92,6 +100,17 @@ bool EmfPlusPlayer::paint(const QRectF& imageBounds, qint64 points, const QTrans
         draw(painter);
     });
     return true;
+}
+
+EmfPlusPlayer::RasterPlan EmfPlusPlayer::rasterPlan(const QPainterPath& path, const QTransform& toImage,
+                                                    Raster raster) const {
+    const QSizeF image(canvas_.imageSize());
+    if (state_.antialias) {
+        const qint64 work = rasterWork(path, toImage, image, raster, true);
+        if (work <= maxAntialiasedWork)
+            return {true, work};
+    }
+    return {false, rasterWork(path, toImage, image, raster, false)};
 }
 
 std::optional<Brush> EmfPlusPlayer::brush(quint16 flags, quint32 brushOrColour) const {
@@ -107,11 +126,15 @@ void EmfPlusPlayer::fill(const QPainterPath& path, quint16 flags, quint32 brushO
     if (!paintWith || path.isEmpty())
         return;
     const QTransform toImage = worldToImage();
-    paint(toImage.mapRect(path.controlPointRect()), path.elementCount(), toImage, [&](QPainter& painter) {
-        if (paintWith->background)
-            painter.fillPath(path, *paintWith->background);
-        painter.fillPath(path, paintWith->brush);
-    });
+    const RasterPlan plan = rasterPlan(path, toImage, Raster::Fill);
+    paint(
+        toImage.mapRect(path.controlPointRect()), plan.work * (paintWith->background ? 2 : 1), toImage,
+        [&](QPainter& painter) {
+            if (paintWith->background)
+                painter.fillPath(path, *paintWith->background);
+            painter.fillPath(path, paintWith->brush);
+        },
+        plan.antialias);
 }
 
 void EmfPlusPlayer::stroke(const QPainterPath& path, quint32 penId) {
@@ -136,16 +159,27 @@ void EmfPlusPlayer::stroke(const QPainterPath& path, quint32 penId) {
     const double anchorWidth = thin ? 1 / scale : width;
     const double margin = (thin ? 1 : width * scale) * (anchors ? 4 : 1);
     const QRectF bounds = toImage.mapRect(path.controlPointRect()).adjusted(-margin, -margin, margin, margin);
-    paint(bounds, path.elementCount(), toImage, [&](QPainter& painter) {
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(qpen);
-        painter.drawPath(path);
-        QPointF end, from;
-        if (!pen->startAnchor.isEmpty() && figureEnd(path, true, end, from))
-            drawAnchor(painter, *pen, pen->startAnchor, pen->startAnchorFilled, end, from, anchorWidth);
-        if (!pen->endAnchor.isEmpty() && figureEnd(path, false, end, from))
-            drawAnchor(painter, *pen, pen->endAnchor, pen->endAnchorFilled, end, from, anchorWidth);
-    });
+    RasterPlan plan = rasterPlan(path, toImage, thin ? Raster::Hairline : Raster::Stroke);
+    if (pen->style == Qt::CustomDashLine) {
+        double period = 0;
+        for (const qreal dash : pen->dashes)
+            period += dash * (thin ? 1 : width * scale);
+        const double length = bounds.width() + bounds.height();
+        plan.work += qint64(std::min(length / std::max(period, 1e-3), maxDashes) * dashWork);
+    }
+    paint(
+        bounds, plan.work, toImage,
+        [&](QPainter& painter) {
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(qpen);
+            painter.drawPath(path);
+            QPointF end, from;
+            if (!pen->startAnchor.isEmpty() && figureEnd(path, true, end, from))
+                drawAnchor(painter, *pen, pen->startAnchor, pen->startAnchorFilled, end, from, anchorWidth);
+            if (!pen->endAnchor.isEmpty() && figureEnd(path, false, end, from))
+                drawAnchor(painter, *pen, pen->endAnchor, pen->endAnchorFilled, end, from, anchorWidth);
+        },
+        plan.antialias);
 }
 
 // The anchor's frame: the line's end at the origin, the line arriving along +y, one pen width a unit.
@@ -172,7 +206,8 @@ bool EmfPlusPlayer::shapeRecord(quint16 type, quint16 flags, Reader& in) {
         const QColor colour = in.argb();
         const QRectF image(QPointF(), canvas_.imageSize());
         if (in.ok())
-            paint(image, 4, QTransform(), [&](QPainter& painter) { painter.fillRect(image, colour); });
+            paint(
+                image, 0, QTransform(), [&](QPainter& painter) { painter.fillRect(image, colour); }, false);
         return true;
     }
     case RecordFillRects: {
@@ -235,7 +270,7 @@ bool EmfPlusPlayer::shapeRecord(quint16 type, quint16 flags, Reader& in) {
         if (!in.ok() || !region || !saneTransform(toImage))
             return true;
         qint64 cost = 0;
-        const QPainterPath area = regionArea(*region, toImage, everywhere(), cost);
+        const QPainterPath area = regionArea(*region, toImage, everywhere(), cost, canvas_.budgetLeft());
         canvas_.spend(cost);
         // Back to world coordinates, where gradient and texture brushes are placed.
         fill(toImage.inverted().map(area), flags, brushOrColour);

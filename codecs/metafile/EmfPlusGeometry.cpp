@@ -49,9 +49,9 @@ QPainterPath combine(const QPainterPath& current, const QPainterPath& next, quin
 // Children follow their parent in the node list, so evaluating from the last node back finds every
 // child's area ready.
 QPainterPath regionArea(const Region& region, const QTransform& toImage, const QPainterPath& everything,
-                        qint64& cost) {
+                        qint64& cost, qint64 allowance) {
     std::vector<QPainterPath> areas(region.nodes.size());
-    for (std::size_t i = region.nodes.size(); i-- > 0;) {
+    for (std::size_t i = region.nodes.size(); i-- > 0 && cost <= allowance;) {
         const Region::Node& node = region.nodes[i];
         switch (node.kind) {
         case Region::Rect:
@@ -75,6 +75,39 @@ QPainterPath regionArea(const Region& region, const QTransform& toImage, const Q
         }
     }
     return areas.empty() ? QPainterPath() : areas.front();
+}
+
+qint64 rasterWork(const QPainterPath& path, const QTransform& toImage, QSizeF image, Raster raster,
+                  bool antialias) {
+    // Nanoseconds per element, and per scan line an edge crosses, of Qt 6's raster engine.
+    const double n = path.elementCount();
+    double crossings = 0;
+    double length = 0;
+    QPointF previous;
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPointF p = toImage.map(QPointF(path.elementAt(i)));
+        const QPointF at(std::clamp(p.x(), -1.0, image.width() + 1),
+                         std::clamp(p.y(), -1.0, image.height() + 1));
+        if (i > 0 && !path.elementAt(i).isMoveTo()) {
+            crossings += std::abs(at.y() - previous.y());
+            length += std::abs(at.x() - previous.x()) + std::abs(at.y() - previous.y());
+        }
+        previous = at;
+    }
+    const double log = std::log2(n + 2);
+    double work = 0;
+    switch (raster) {
+    case Raster::Fill:
+        work = antialias ? n * 400 + crossings * n * 20 : n * 50 + crossings * log * 25;
+        break;
+    case Raster::Stroke:
+        work = antialias ? n * 6000 + crossings * n * 80 : n * 1000 + crossings * log * 25;
+        break;
+    case Raster::Hairline:
+        work = n * 100 + length * (antialias ? 20 : 5);
+        break;
+    }
+    return qint64(std::min(work, 1e15));
 }
 
 QPainterPath cardinalSpline(const QPolygonF& points, double tension, bool closed, qint64 offset,

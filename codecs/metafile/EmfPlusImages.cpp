@@ -225,14 +225,19 @@ bool EmfPlusPlayer::imageRecord(quint16 type, quint16 flags, Reader& in) {
     }
     if (bitmap.isNull())
         return true;
-    canvas_.spend(qint64(from.width() * from.height()));
-    paint(toImage.mapRect(unitPart), 4, toImage,
-          [&](QPainter& painter) { painter.drawImage(unitPart, bitmap, from); });
+    // A transformed bitmap costs some nanoseconds a pixel it covers, and its source pixels are read.
+    const QRectF covered = toImage.mapRect(unitPart).intersected(QRectF(QPointF(), canvas_.imageSize()));
+    const qint64 work =
+        qint64(covered.width() * covered.height()) * 10 + qint64(from.width() * from.height());
+    paint(
+        toImage.mapRect(unitPart), work, toImage,
+        [&](QPainter& painter) { painter.drawImage(unitPart, bitmap, from); }, state_.antialias);
     return true;
 }
 
 // Drawn at about the size it takes in the image, so that its lines and text stay sharp, out of what
-// is left of the work budget.
+// is left of the work budget. The last rendering is kept for the next drawing of the same picture at
+// the same size.
 QImage EmfPlusPlayer::drawnMetafile(const Image& image, QSize onImage) {
     if (nesting >= maxNesting || canvas_.exhausted())
         return {};
@@ -240,12 +245,15 @@ QImage EmfPlusPlayer::drawnMetafile(const Image& image, QSize onImage) {
     const double shrink = std::min(1.0, std::sqrt(maxEmbeddedPixels / full));
     const QSize size(std::max(1, int(std::lround(onImage.width() * shrink))),
                      std::max(1, int(std::lround(onImage.height() * shrink))));
+    if (lastMetafile_.size == size && lastMetafile_.bytes == image.metafile)
+        return lastMetafile_.image;
     qint64 budget = canvas_.budgetLeft();
     ++nesting;
     const QImage drawn =
         renderEmbedded(image.metafile, image.metafileIsWmf ? Kind::Wmf : Kind::Emf, size, budget);
     --nesting;
-    canvas_.spend(canvas_.budgetLeft() - budget);
+    canvas_.spend(canvas_.budgetLeft() - budget + qint64(size.width()) * size.height());
+    lastMetafile_ = {image.metafile, size, drawn};
     return drawn;
 }
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -99,6 +100,9 @@ public:
     // Any other record ends an object that was still coming in pieces: what arrived of it is read.
     void interrupt();
 
+    // The work of decoding the objects read since the last call, in the units of the canvas's budget.
+    qint64 takeWork() { return std::exchange(work_, 0); }
+
     template <typename T> const T* get(quint32 id) const {
         if (id >= capacity || !table_[id])
             return nullptr;
@@ -115,6 +119,7 @@ private:
 
     std::array<std::optional<Object>, capacity> table_;
     std::optional<Partial> partial_;
+    qint64 work_ = 0;
 };
 
 // The object decoders; nothing when the data is not such an object.

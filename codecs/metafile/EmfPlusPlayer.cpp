@@ -71,9 +71,11 @@ void EmfPlusPlayer::play(const Bytes& records) {
 void EmfPlusPlayer::record(quint16 type, quint16 flags, const Bytes& data) {
     if (type == RecordObject) {
         objects_.record(flags, data);
+        canvas_.spend(objects_.takeWork());
         return;
     }
     objects_.interrupt();
+    canvas_.spend(objects_.takeWork());
     Reader in(data);
     (void)(stateRecord(type, flags, in) || transformRecord(type, flags, in) || clipRecord(type, flags, in) ||
            shapeRecord(type, flags, in) || curveRecord(type, flags, in) || imageRecord(type, flags, in) ||
@@ -196,6 +198,7 @@ bool EmfPlusPlayer::clipRecord(quint16 type, quint16 flags, Reader& in) {
     switch (type) {
     case RecordResetClip:
         state_.clip.reset();
+        state_.clipWork = 0;
         return true;
     case RecordSetClipRect: {
         const QRectF rect = in.rect().normalized();
@@ -213,7 +216,7 @@ bool EmfPlusPlayer::clipRecord(quint16 type, quint16 flags, Reader& in) {
     case RecordSetClipRegion:
         if (const emfplus::Region* region = objects_.get<emfplus::Region>(flags & 0xFF)) {
             qint64 cost = 0;
-            const QPainterPath area = regionArea(*region, toImage, everywhere(), cost);
+            const QPainterPath area = regionArea(*region, toImage, everywhere(), cost, canvas_.budgetLeft());
             canvas_.spend(cost);
             setClip(area, mode);
         }
@@ -241,7 +244,9 @@ void EmfPlusPlayer::setClip(const QPainterPath& area, quint32 mode) {
         return;
     qint64 cost = 0;
     state_.clip = combine(state_.clip.value_or(everywhere()), area, mode, cost);
-    canvas_.spend(cost);
+    state_.clipWork =
+        rasterWork(*state_.clip, QTransform(), QSizeF(canvas_.imageSize()), Raster::Fill, false);
+    canvas_.spend(cost + state_.clipWork);
 }
 
 // GDI+ lends its device context to GDI drawing with the EMF+ clip; what the GDI records change of the

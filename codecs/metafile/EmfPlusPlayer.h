@@ -1,8 +1,10 @@
 #pragma once
 
 #include "codecs/metafile/Bytes.h"
+#include "codecs/metafile/EmfPlusGeometry.h"
 #include "codecs/metafile/EmfPlusObjects.h"
 
+#include <QImage>
 #include <QPainterPath>
 #include <QTransform>
 #include <functional>
@@ -48,6 +50,7 @@ private:
         quint32 pageUnit = emfplus::UnitDisplay;
         double pageScale = 1;
         std::optional<QPainterPath> clip; // in image pixels; none: everywhere
+        qint64 clipWork = 0;              // of setting the clip for a drawing
         bool antialias = false;
         bool textAntialias = true;
         bool sourceCopy = false;
@@ -85,10 +88,17 @@ private:
     QPainterPath everywhere() const;
     void setClip(const QPainterPath& area, quint32 mode);
 
-    // Drawing with the EMF+ state: the painter gets the transform `toImage`, the clip and the hints.
-    // False when nothing of `imageBounds` is visible (nothing is then drawn) or the work budget is spent.
-    bool paint(const QRectF& imageBounds, qint64 points, const QTransform& toImage,
-               const std::function<void(QPainter&)>& draw);
+    // Drawing with the EMF+ state: the painter gets the transform `toImage`, the clip and the hints;
+    // `work` is charged to the budget, with the pixels the drawing may cover. False when nothing of
+    // `imageBounds` is visible (nothing is then drawn) or the work budget is spent.
+    bool paint(const QRectF& imageBounds, qint64 work, const QTransform& toImage,
+               const std::function<void(QPainter&)>& draw, bool antialias);
+    struct RasterPlan {
+        bool antialias;
+        qint64 work;
+    };
+    // Anti-aliased as the state asks, unless that would cost too much.
+    RasterPlan rasterPlan(const QPainterPath& path, const QTransform& toImage, emfplus::Raster raster) const;
     std::optional<emfplus::Brush> brush(quint16 flags, quint32 brushOrColour) const;
     void fill(const QPainterPath& path, quint16 flags, quint32 brushOrColour);
     void stroke(const QPainterPath& path, quint32 penId);
@@ -106,6 +116,11 @@ private:
     emfplus::ObjectTable objects_;
     State state_;
     std::vector<Saved> saved_;
+    struct {
+        QByteArray bytes;
+        QSize size;
+        QImage image;
+    } lastMetafile_;
 };
 
 } // namespace metafile

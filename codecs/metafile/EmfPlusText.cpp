@@ -26,6 +26,8 @@ constexpr double maxFontPixels = 4096;
 // A substituted font may run a little wider than the file's own: a line the file's font fits in its
 // layout rectangle is not wrapped for that.
 constexpr double wrapTolerance = 1.1;
+// Laying out and drawing a character costs about a microsecond.
+constexpr qint64 characterWork = 2000;
 
 // String format flags.
 constexpr quint32 formatNoWrap = 0x1000;
@@ -153,14 +155,16 @@ void EmfPlusPlayer::drawString(quint16 flags, Reader& in) {
         qflags |= Qt::TextDontClip;
 
     const QRectF extent = clipped ? clip : metrics.boundingRect(box, qflags, text);
-    canvas_.spend(16 + text.size());
-    paint(scale->localToImage.mapRect(extent), text.size(), scale->localToImage, [&](QPainter& painter) {
-        if (clipped)
-            painter.setClipRect(clip, Qt::IntersectClip);
-        painter.setFont(qfont);
-        painter.setPen(QPen(paintWith->brush, 0));
-        painter.drawText(box, qflags, text);
-    });
+    paint(
+        scale->localToImage.mapRect(extent), characterWork * text.size(), scale->localToImage,
+        [&](QPainter& painter) {
+            if (clipped)
+                painter.setClipRect(clip, Qt::IntersectClip);
+            painter.setFont(qfont);
+            painter.setPen(QPen(paintWith->brush, 0));
+            painter.drawText(box, qflags, text);
+        },
+        state_.antialias);
 }
 
 // Glyphs, each at its own position (or, with realized advances, the first at its position and the
@@ -235,14 +239,18 @@ void EmfPlusPlayer::drawDriverString(quint16 flags, Reader& in) {
     run.setStrikeOut(font->style & 8);
     const QRectF extent = QPolygonF(placed).boundingRect().adjusted(
         -2.0 * scale->pixels, -2.0 * scale->pixels, 2.0 * scale->pixels, 2.0 * scale->pixels);
-    canvas_.spend(16 + count);
-    paint(scale->localToImage.mapRect(extent), count, scale->localToImage, [&](QPainter& painter) {
-        painter.setPen(QPen(paintWith->brush, 0));
-        painter.drawGlyphRun(QPointF(), run);
-        painter.setFont(qfont);
-        for (const auto& [character, at] : fallback)
-            painter.drawText(at, QString(character));
-    });
+    paint(
+        scale->localToImage.mapRect(extent), characterWork * count, scale->localToImage,
+        [&](QPainter& painter) {
+            painter.setPen(QPen(paintWith->brush, 0));
+            // Qt reads past an empty underlined or struck-out run.
+            if (!drawnGlyphs.isEmpty())
+                painter.drawGlyphRun(QPointF(), run);
+            painter.setFont(qfont);
+            for (const auto& [character, at] : fallback)
+                painter.drawText(at, QString(character));
+        },
+        state_.antialias);
 }
 
 } // namespace metafile

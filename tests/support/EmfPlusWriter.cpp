@@ -154,9 +154,10 @@ EmfPlusWriter& EmfPlusWriter::path(quint32 id, const QPainterPath& path) {
     return object(id, pathObject(path));
 }
 
-EmfPlusWriter& EmfPlusWriter::font(quint32 id, float emSize, const QString& family) {
+EmfPlusWriter& EmfPlusWriter::font(quint32 id, float emSize, const QString& family, quint32 style) {
     std::vector<uint16_t> name(family.utf16(), family.utf16() + family.size());
-    return object(id, U_PMF_FONT_set(version(), emSize, U_UT_World, 0, uint32_t(name.size()), name.data()));
+    return object(id, U_PMF_FONT_set(version(), emSize, U_UT_World, int32_t(style), uint32_t(name.size()),
+                                     name.data()));
 }
 
 EmfPlusWriter& EmfPlusWriter::bitmap(quint32 id, const QImage& source) {

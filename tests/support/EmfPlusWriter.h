@@ -34,7 +34,9 @@ public:
     EmfPlusWriter& pen(quint32 id, float width, QRgb argb, quint32 unit = U_UT_World);
     // Lines and cubic Béziers of `path`, its closed figures closed.
     EmfPlusWriter& path(quint32 id, const QPainterPath& path);
-    EmfPlusWriter& font(quint32 id, float emSize, const QString& family = QStringLiteral("DejaVu Sans"));
+    // `style`: bold 1, italic 2, underline 4, strikeout 8.
+    EmfPlusWriter& font(quint32 id, float emSize, const QString& family = QStringLiteral("DejaVu Sans"),
+                        quint32 style = 0);
     // A bitmap of 32-bit ARGB pixels.
     EmfPlusWriter& bitmap(quint32 id, const QImage& image);
 

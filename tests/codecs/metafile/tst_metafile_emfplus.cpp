@@ -847,6 +847,15 @@ private slots:
             0x401C, 2 | flagColour, u32(opaque(red)) + u32(0) + u32(0x7FFFFFFF) + rect);
         QTest::newRow("driver string glyphs beyond the record") << EmfPlusWriter::record(
             0x4036, 2 | flagColour, u32(opaque(red)) + u32(1) + u32(0) + u32(100000));
+        // Underlined, and no character the font has: an empty run of glyphs, which Qt must not get.
+        QTest::newRow("underlined driver string without glyphs")
+            << EmfPlusWriter::record(recordObject, 0x0600 | 2,
+                                     version() + f32(20) + u32(U_UT_World) + u32(U_FS_Underline) + u32(0) +
+                                         u32(0)) +
+                   EmfPlusWriter::record(0x4036, 2 | flagColour,
+                                         u32(opaque(red)) + u32(U_DSO_CmapLookup) + u32(0) + u32(2) +
+                                             QByteArray("\x0c\0\0\0", 4) + f32(10) + f32(30) + f32(50) +
+                                             f32(30));
         QTest::newRow("clip of a missing path") << EmfPlusWriter::record(0x4033, 33, {});
         QTest::newRow("restore of nothing saved") << EmfPlusWriter::record(0x4026, 0, u32(99));
         QTest::newRow("singular transform")
@@ -883,6 +892,30 @@ private slots:
         }
         const QImage image = metafile::render(inner, Kind::Emf);
         QCOMPARE(image.size(), QSize(20, 20));
+    }
+
+    // A path of long crossing edges costs Qt far more than its few points suggest; drawn again and
+    // again by records of a few bytes each, it spends the picture's work budget, and drawing stops
+    // there instead of taking minutes.
+    void costlyDrawingsStopAtTheBudget() {
+        QPolygonF zigzag;
+        quint32 seed = 7;
+        for (int i = 0; i < 1000; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            zigzag.append(QPointF((seed >> 8) % 100, (seed >> 16) % 100));
+        }
+        QPainterPath path;
+        path.addPolygon(zigzag);
+        EmfWriter emf(100, 100);
+        EmfPlusWriter plus(emf, false);
+        plus.add(U_PMR_SETANTIALIASMODE_set(U_SM_AntiAlias8x4, 1)).path(7, path).pen(3, 5, opaque(red));
+        QByteArray draws;
+        for (int i = 0; i < 5000; ++i)
+            draws += EmfPlusWriter::record(0x4015, 7, u32(3));
+        plus.comment(draws).fillRect(QRectF(0, 0, 10, 10), opaque(blue));
+        const QImage image = draw(emf);
+        QCOMPARE(image.size(), QSize(100, 100));
+        QVERIFY(rgbAt(image, 5, 5) != blue);
     }
 
     void deepRegionCostsNoStack() {
