@@ -11,8 +11,6 @@ namespace metafile {
 
 namespace {
 
-// The widest pen drawn, in image pixels: wider ones cover the picture anyway and cost the stroker dearly.
-constexpr double maxPenPixels = 1e5;
 // What one change of the clip costs against the budget: path intersections are not cheap.
 constexpr qint64 clipCost = 10'000;
 
@@ -246,7 +244,7 @@ bool Canvas::prepare(const QRectF& logicalBounds, qint64 points) {
         return false;
     double margin = 2;
     if (dc_.pen.style() != Qt::NoPen && !dc_.pen.isCosmetic())
-        margin += std::min(dc_.pen.widthF() * std::sqrt(std::abs(t.determinant())), maxPenPixels);
+        margin += std::min(dc_.pen.widthF() * std::sqrt(std::abs(t.determinant())), limits::maxPenPixels);
     const QRectF bounds = t.mapRect(logicalBounds.normalized()).adjusted(-margin, -margin, margin, margin);
     const QRectF visible = bounds.intersected(QRectF(image_.rect()));
     budget_ -= 1 + points;
@@ -263,8 +261,8 @@ void Canvas::paintPath(const QPainterPath& path, bool stroke, bool fill) {
     QPen pen = stroke ? dc_.pen : QPen(Qt::NoPen);
     if (pen.style() != Qt::NoPen && !pen.isCosmetic()) {
         const double scale = std::sqrt(std::abs(painter_.transform().determinant()));
-        if (pen.widthF() * scale > maxPenPixels)
-            pen.setWidthF(maxPenPixels / scale);
+        if (pen.widthF() * scale > limits::maxPenPixels)
+            pen.setWidthF(limits::maxPenPixels / scale);
     }
     painter_.setPen(pen);
     const Qt::BrushStyle style = dc_.brush.style();

@@ -23,10 +23,6 @@ constexpr quint32 hasFocusScales = 0x40;
 // More stops than this are read but not used: they only make filling slow.
 constexpr qint64 maxStops = 1024;
 
-bool versionOk(Reader& in) {
-    return (in.u32() >> 12) == 0xDBC01 && in.ok();
-}
-
 // The 53 hatch styles drawn with the nearest of Qt's eight-by-eight patterns.
 Qt::BrushStyle hatchPattern(quint32 style) {
     static constexpr Qt::BrushStyle patterns[] = {
@@ -232,7 +228,7 @@ Qt::PenCapStyle capStyle(quint32 cap) {
 // into `shape` in the frame of `anchorShape`; false when the data is not such a cap.
 bool readCustomCap(const Bytes& data, QPainterPath& shape, bool& filled) {
     Reader in(data);
-    if (!versionOk(in))
+    if (!in.version())
         return false;
     const quint32 type = in.u32();
     if (type == 1) { // adjustable arrow
@@ -272,7 +268,7 @@ void setCap(Pen& pen, quint32 cap, bool start) {
 
 std::optional<Brush> readBrush(const Bytes& data) {
     Reader in(data);
-    if (!versionOk(in))
+    if (!in.version())
         return std::nullopt;
     std::optional<Brush> brush;
     switch (in.u32()) {
@@ -305,7 +301,7 @@ std::optional<Brush> readBrush(const Bytes& data) {
 
 std::optional<Pen> readPen(const Bytes& data) {
     Reader in(data);
-    if (!versionOk(in))
+    if (!in.version())
         return std::nullopt;
     in.skip(4); // type
     Pen pen;

@@ -3,6 +3,7 @@
 #include "codecs/metafile/EmfPlusPlayer.h"
 #include "codecs/metafile/EmfPlusReader.h"
 #include "codecs/metafile/EmfPlusRecords.h"
+#include "codecs/metafile/Limits.h"
 #include "codecs/metafile/PageTransform.h"
 
 #include <QPainter>
@@ -14,8 +15,6 @@ using namespace emfplus;
 
 namespace {
 
-// The widest pen drawn, in image pixels: wider ones cover the picture anyway and cost the stroker dearly.
-constexpr double maxPenPixels = 1e5;
 // DrawLines closes its figure with this flag; some writers use the bit below it.
 constexpr quint16 flagClosed = 0x2000 | 0x0400;
 constexpr quint16 flagWinding = 0x2000;
@@ -148,7 +147,7 @@ void EmfPlusPlayer::stroke(const QPainterPath& path, quint32 penId) {
         return;
     // Lines thinner than a pixel are drawn a pixel wide, as GDI+ does.
     const bool thin = width * scale < 1;
-    width = std::min(width, maxPenPixels / scale);
+    width = std::min(width, limits::maxPenPixels / scale);
     QPen qpen(pen->brush.brush, thin ? 0 : width, Qt::SolidLine, pen->cap, pen->join);
     qpen.setMiterLimit(pen->miterLimit);
     if (pen->style == Qt::CustomDashLine) {

@@ -142,7 +142,7 @@ namespace emfplus {
 
 std::optional<Image> readImage(const Bytes& data) {
     Reader in(data);
-    if ((in.u32() >> 12) != 0xDBC01)
+    if (!in.version())
         return std::nullopt;
     Image image;
     const quint32 type = in.u32();

@@ -19,15 +19,10 @@ enum ObjectType {
     TypeImageAttributes
 };
 
-// Every object starts with its graphics version: 0xDBC01 in the high 20 bits.
-bool versionOk(Reader& in) {
-    return (in.u32() >> 12) == 0xDBC01 && in.ok();
-}
-
 std::optional<Font> readFont(const Bytes& data) {
     Reader in(data);
     Font font;
-    if (!versionOk(in))
+    if (!in.version())
         return std::nullopt;
     font.emSize = in.coordinate();
     font.unit = in.u32();
@@ -50,7 +45,7 @@ std::optional<Font> readFont(const Bytes& data) {
 std::optional<StringFormat> readStringFormat(const Bytes& data) {
     Reader in(data);
     StringFormat format;
-    if (!versionOk(in))
+    if (!in.version())
         return std::nullopt;
     format.flags = in.u32();
     in.skip(4); // language
@@ -68,7 +63,7 @@ std::optional<StringFormat> readStringFormat(const Bytes& data) {
 std::optional<ImageAttributes> readImageAttributes(const Bytes& data) {
     Reader in(data);
     ImageAttributes attributes;
-    if (!versionOk(in))
+    if (!in.version())
         return std::nullopt;
     in.skip(4);
     attributes.wrapMode = in.u32();

@@ -16,10 +16,6 @@ bool combining(quint32 kind) {
     return kind >= Region::And && kind <= Region::Complement;
 }
 
-bool versionOk(Reader& in) {
-    return (in.u32() >> 12) == 0xDBC01 && in.ok();
-}
-
 // The point types: one byte each, or run-length pairs (the type, then the run count in the low six
 // bits of the second byte).
 std::vector<quint8> readPointTypes(Reader& in, qint64 count, bool runLength) {
@@ -43,7 +39,7 @@ std::vector<quint8> readPointTypes(Reader& in, qint64 count, bool runLength) {
 // figure after the point.
 std::optional<QPainterPath> readPath(const Bytes& data) {
     Reader in(data);
-    if (!versionOk(in))
+    if (!in.version())
         return std::nullopt;
     const qint64 count = in.u32();
     const quint32 flags = in.u32();
@@ -76,7 +72,7 @@ std::optional<QPainterPath> readPath(const Bytes& data) {
 // are read without recursion, so that a deep tree costs no stack.
 std::optional<Region> readRegion(const Bytes& data) {
     Reader in(data);
-    if (!versionOk(in))
+    if (!in.version())
         return std::nullopt;
     const qint64 declared = in.u32();
     Region region;

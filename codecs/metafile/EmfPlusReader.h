@@ -35,6 +35,9 @@ public:
         return ok_;
     }
 
+    // The graphics version every object starts with: 0xDBC01 in its high 20 bits. False when it is not.
+    bool version() { return (u32() >> 12) == 0xDBC01 && ok(); }
+
     quint8 u8() {
         return next<quint8>(1, [&] { return bytes_.u8(at_); });
     }

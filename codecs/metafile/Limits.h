@@ -21,6 +21,8 @@ inline constexpr int maxSide = 1 << 20;
 // Drawing work of one picture: each primitive costs its points plus the image pixels its bounds
 // cover. Drawing stops, keeping what is drawn, once this is spent.
 inline constexpr qint64 drawingBudget = 1'500'000'000;
+// The widest pen drawn, in image pixels: wider ones cover the picture anyway and cost the stroker dearly.
+inline constexpr double maxPenPixels = 1e5;
 // Coordinates of transforms and extents beyond this are taken as garbage and ignored.
 inline constexpr double maxCoordinate = 1e8;
 

@@ -176,16 +176,14 @@ EmfPlusWriter& EmfPlusWriter::bitmap(quint32 id, const QImage& source) {
 }
 
 EmfPlusWriter& EmfPlusWriter::fillRect(const QRectF& rect, QRgb argb) {
-    U_PSEUDO_OBJ* brush = argbBrush(argb);
-    U_PSEUDO_OBJ* rects = rectF(rect);
-    add(U_PMR_FILLRECTS_set(brush, rects));
-    U_PO_free(&brush);
-    U_PO_free(&rects);
-    return *this;
+    return fillRects(rect, argbBrush(argb));
 }
 
 EmfPlusWriter& EmfPlusWriter::fillRectWithBrush(const QRectF& rect, quint32 id) {
-    U_PSEUDO_OBJ* brush = brushSlot(id);
+    return fillRects(rect, brushSlot(id));
+}
+
+EmfPlusWriter& EmfPlusWriter::fillRects(const QRectF& rect, U_PSEUDO_OBJ* brush) {
     U_PSEUDO_OBJ* rects = rectF(rect);
     add(U_PMR_FILLRECTS_set(brush, rects));
     U_PO_free(&brush);

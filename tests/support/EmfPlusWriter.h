@@ -48,6 +48,8 @@ public:
     static QByteArray objectData(U_PSEUDO_OBJ* object);
 
 private:
+    EmfPlusWriter& fillRects(const QRectF& rect, U_PSEUDO_OBJ* brush);
+
     EmfWriter& emf_;
 };
 
