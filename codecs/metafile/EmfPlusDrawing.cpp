@@ -1,4 +1,5 @@
 #include "codecs/metafile/Canvas.h"
+#include "codecs/metafile/EmfPlusAreas.h"
 #include "codecs/metafile/EmfPlusGeometry.h"
 #include "codecs/metafile/EmfPlusPlayer.h"
 #include "codecs/metafile/EmfPlusReader.h"
@@ -75,21 +76,24 @@ QPainterPath polygonPath(const QPolygonF& points, bool closed) {
 } // namespace
 
 bool EmfPlusPlayer::paint(const QRectF& imageBounds, qint64 work, const QTransform& toImage,
-                          const std::function<void(QPainter&)>& draw, bool antialias) {
+                          const std::function<void(QPainter&)>& draw, bool antialias, const QRegion* within) {
     if (canvas_.exhausted() || !saneTransform(toImage))
         return false;
     canvas_.spend(1 + work);
     const QRectF bounds = imageBounds.adjusted(-1, -1, 1, 1);
     QRectF visible = bounds.intersected(QRectF(QPointF(), canvas_.imageSize()));
-    if (state_.clip)
-        visible = visible.intersected(state_.clip->boundingRect());
+    std::optional<QRegion> clip = state_.clip;
+    if (within)
+        clip = clip ? clip->intersected(*within) : *within;
+    if (clip)
+        visible = visible.intersected(QRectF(clip->boundingRect()));
     if (!std::isfinite(bounds.width()) || !std::isfinite(bounds.height()) || visible.isEmpty())
         return false;
-    // Each drawing sets the clip afresh, which costs about what filling it does.
-    canvas_.spend(qint64(visible.width() * visible.height()) + (state_.clip ? state_.clipWork : 0));
+    // Each drawing sets the clip afresh.
+    canvas_.spend(qint64(visible.width() * visible.height()) + (clip ? clipWork(*clip) : 0));
     canvas_.paintDirect([&](QPainter& painter) {
-        if (state_.clip)
-            painter.setClipPath(*state_.clip);
+        if (clip)
+            painter.setClipRegion(*clip);
         painter.setRenderHint(QPainter::Antialiasing, antialias);
         painter.setRenderHint(QPainter::TextAntialiasing, state_.textAntialias);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, state_.smoothImages);
@@ -265,14 +269,22 @@ bool EmfPlusPlayer::shapeRecord(quint16 type, quint16 flags, Reader& in) {
     case RecordFillRegion: {
         const quint32 brushOrColour = in.u32();
         const emfplus::Region* region = objects_.get<emfplus::Region>(object);
+        const std::optional<Brush> paintWith = brush(flags, brushOrColour);
         const QTransform toImage = worldToImage();
-        if (!in.ok() || !region || !saneTransform(toImage))
+        if (!in.ok() || !region || !paintWith || !saneTransform(toImage))
             return true;
-        qint64 cost = 0;
-        const QPainterPath area = regionArea(*region, toImage, everywhere(), cost, canvas_.budgetLeft());
-        canvas_.spend(cost);
-        // Back to world coordinates, where gradient and texture brushes are placed.
-        fill(toImage.inverted().map(area), flags, brushOrColour);
+        qint64 work = 0;
+        const QRegion area = regionArea(*region, toImage, canvas_.imageSize(), work, canvas_.budgetLeft());
+        // The brush fills the region's bounds in world coordinates, where gradients and textures lie.
+        const QRectF bounds = toImage.inverted().mapRect(QRectF(area.boundingRect()));
+        paint(
+            QRectF(area.boundingRect()), work, toImage,
+            [&](QPainter& painter) {
+                if (paintWith->background)
+                    painter.fillRect(bounds, *paintWith->background);
+                painter.fillRect(bounds, paintWith->brush);
+            },
+            false, &area);
         return true;
     }
     case RecordFillPath:

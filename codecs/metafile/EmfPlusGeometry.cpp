@@ -6,76 +6,11 @@ namespace metafile::emfplus {
 
 namespace {
 
-// Qt's boolean path operations grow faster than linearly; beyond this many elements an area is
-// combined approximately.
-constexpr qint64 maxCombinedElements = 20'000;
-constexpr qint64 costPerElement = 200;
-
 // GDI+ draws cardinal splines as Béziers whose control points lie this share of the tension along the
 // neighbours' chord.
 constexpr double tensionScale = 0.3;
 
 } // namespace
-
-QPainterPath combine(const QPainterPath& current, const QPainterPath& next, quint32 mode, qint64& cost) {
-    const qint64 elements = qint64(current.elementCount()) + next.elementCount();
-    if (mode == Replace)
-        return next;
-    cost += elements * costPerElement;
-    if (elements > maxCombinedElements) {
-        if (mode == Exclude)
-            return current;
-        QPainterPath both = current;
-        if (mode == Union)
-            both.addPath(next);
-        return mode == Union ? both : next;
-    }
-    switch (mode) {
-    case Intersect:
-        return current.intersected(next);
-    case Union:
-        return current.united(next);
-    case Xor:
-        return current.subtracted(next).united(next.subtracted(current));
-    case Exclude:
-        return current.subtracted(next);
-    case Complement:
-        return next.subtracted(current);
-    default:
-        return next;
-    }
-}
-
-// Children follow their parent in the node list, so evaluating from the last node back finds every
-// child's area ready.
-QPainterPath regionArea(const Region& region, const QTransform& toImage, const QPainterPath& everything,
-                        qint64& cost, qint64 allowance) {
-    std::vector<QPainterPath> areas(region.nodes.size());
-    for (std::size_t i = region.nodes.size(); i-- > 0 && cost <= allowance;) {
-        const Region::Node& node = region.nodes[i];
-        switch (node.kind) {
-        case Region::Rect:
-        case Region::Path:
-            cost += node.path.elementCount();
-            areas[i] = toImage.map(node.path);
-            break;
-        case Region::Infinite:
-            areas[i] = everything;
-            break;
-        case Region::Empty:
-            break;
-        default: {
-            const auto child = [&](int index) {
-                return index > int(i) && std::size_t(index) < areas.size() ? areas[std::size_t(index)]
-                                                                           : QPainterPath();
-            };
-            areas[i] = combine(child(node.left), child(node.right), node.kind, cost);
-            break;
-        }
-        }
-    }
-    return areas.empty() ? QPainterPath() : areas.front();
-}
 
 qint64 rasterWork(const QPainterPath& path, const QTransform& toImage, QSizeF image, Raster raster,
                   bool antialias) {

@@ -6,22 +6,8 @@
 #include <QPolygonF>
 #include <QTransform>
 
-// Geometry the EMF+ records share: combined areas, regions, cardinal splines and arcs.
+// Geometry the EMF+ records share: cardinal splines, arcs, and what drawing a path costs.
 namespace metafile::emfplus {
-
-// EMF+ combine modes.
-enum CombineMode : quint32 { Replace, Intersect, Union, Xor, Exclude, Complement };
-
-// `current` combined with `next`. Paths too complex to combine in reasonable time are combined
-// approximately (the new area replaces, extends or stays out of the old one). `cost` grows with the
-// work done.
-QPainterPath combine(const QPainterPath& current, const QPainterPath& next, quint32 mode, qint64& cost);
-
-// The region's area in image pixels: its rectangles and paths mapped by `toImage`, an infinite region
-// being `everything`.
-// `cost` grows with the work; once it passes `allowance`, what remains is left out.
-QPainterPath regionArea(const Region& region, const QTransform& toImage, const QPainterPath& everything,
-                        qint64& cost, qint64 allowance);
 
 // A cardinal spline through `points` with GDI+'s tension: `segments` segments from point `offset`
 // (all of them when negative), or the closed curve through all points.

@@ -2,6 +2,7 @@
 
 #include "codecs/metafile/Canvas.h"
 #include "codecs/metafile/EmfHeader.h"
+#include "codecs/metafile/EmfPlusAreas.h"
 #include "codecs/metafile/EmfPlusGeometry.h"
 #include "codecs/metafile/EmfPlusReader.h"
 #include "codecs/metafile/EmfPlusRecords.h"
@@ -19,6 +20,9 @@ constexpr quint32 emfPlusSignature = 0x2B464D45;
 constexpr qint64 recordHeader = 12;
 // Save and container nesting.
 constexpr std::size_t maxSaved = 1024;
+// GDI's clip is a path that its own records combine with others; a path of this many rectangles
+// still combines quickly.
+constexpr int maxGdiClipRectangles = 256;
 
 } // namespace
 
@@ -52,6 +56,8 @@ void EmfPlusPlayer::comment(const Bytes& record) {
     }
     takeBackFromGdi();
     play(records);
+    if (handedToGdi_)
+        handToGdi();
 }
 
 void EmfPlusPlayer::play(const Bytes& records) {
@@ -85,7 +91,7 @@ void EmfPlusPlayer::record(quint16 type, quint16 flags, const Bytes& data) {
 bool EmfPlusPlayer::stateRecord(quint16 type, quint16 flags, Reader& in) {
     switch (type) {
     case RecordGetDC:
-        handToGdi();
+        handedToGdi_ = true;
         return true;
     case RecordSetAntiAliasMode:
         state_.antialias = flags & 1;
@@ -195,6 +201,9 @@ bool EmfPlusPlayer::transformRecord(quint16 type, quint16 flags, Reader& in) {
 bool EmfPlusPlayer::clipRecord(quint16 type, quint16 flags, Reader& in) {
     const quint32 mode = (flags >> 8) & 0xF;
     const QTransform toImage = worldToImage();
+    const QSize image = canvas_.imageSize();
+    qint64 work = 0;
+    std::optional<QRegion> area;
     switch (type) {
     case RecordResetClip:
         state_.clip.reset();
@@ -202,61 +211,54 @@ bool EmfPlusPlayer::clipRecord(quint16 type, quint16 flags, Reader& in) {
         return true;
     case RecordSetClipRect: {
         const QRectF rect = in.rect().normalized();
-        if (in.ok()) {
-            QPainterPath area;
-            area.addRect(rect);
-            setClip(toImage.map(area), mode);
-        }
-        return true;
+        QPainterPath outline;
+        outline.addRect(rect);
+        if (in.ok() && saneTransform(toImage))
+            area = pixelArea(outline, toImage, image, work);
+        break;
     }
     case RecordSetClipPath:
-        if (const QPainterPath* path = objects_.get<QPainterPath>(flags & 0xFF))
-            setClip(toImage.map(*path), mode);
-        return true;
+        if (const QPainterPath* path = objects_.get<QPainterPath>(flags & 0xFF);
+            path && saneTransform(toImage))
+            area = pixelArea(*path, toImage, image, work);
+        break;
     case RecordSetClipRegion:
-        if (const emfplus::Region* region = objects_.get<emfplus::Region>(flags & 0xFF)) {
-            qint64 cost = 0;
-            const QPainterPath area = regionArea(*region, toImage, everywhere(), cost, canvas_.budgetLeft());
-            canvas_.spend(cost);
-            setClip(area, mode);
-        }
-        return true;
+        if (const emfplus::Region* region = objects_.get<emfplus::Region>(flags & 0xFF); region && saneTransform(toImage))
+            area = regionArea(*region, toImage, image, work, canvas_.budgetLeft());
+        break;
     case RecordOffsetClip: {
         const double dx = in.coordinate();
-        const QPointF by(dx, in.coordinate());
-        if (in.ok() && state_.clip)
-            state_.clip->translate(toImage.map(by) - toImage.map(QPointF()));
+        const QPointF by = toImage.map(QPointF(dx, in.coordinate())) - toImage.map(QPointF());
+        if (in.ok() && state_.clip && std::abs(by.x()) < limits::maxSide &&
+            std::abs(by.y()) < limits::maxSide)
+            state_.clip->translate(by.toPoint());
         return true;
     }
     default:
         return false;
     }
-}
-
-QPainterPath EmfPlusPlayer::everywhere() const {
-    QPainterPath all;
-    all.addRect(QRectF(QPointF(), canvas_.imageSize()).adjusted(-1, -1, 1, 1));
-    return all;
-}
-
-void EmfPlusPlayer::setClip(const QPainterPath& area, quint32 mode) {
-    if (!saneTransform(worldToImage()))
-        return;
-    qint64 cost = 0;
-    state_.clip = combine(state_.clip.value_or(everywhere()), area, mode, cost);
-    state_.clipWork =
-        rasterWork(*state_.clip, QTransform(), QSizeF(canvas_.imageSize()), Raster::Fill, false);
-    canvas_.spend(cost + state_.clipWork);
-}
-
-// GDI+ lends its device context to GDI drawing with the EMF+ clip; what the GDI records change of the
-// clip lasts only until EMF+ drawing resumes.
-void EmfPlusPlayer::handToGdi() {
-    if (!handedToGdi_) {
-        gdiClip_ = canvas_.dc().clip;
-        canvas_.setClip(state_.clip);
+    if (area) {
+        state_.clip = combine(state_.clip.value_or(everywhere(image)), *area, mode, work);
+        state_.clipWork = clipWork(*state_.clip);
     }
-    handedToGdi_ = true;
+    canvas_.spend(work);
+    return true;
+}
+
+// GDI+ lends its device context to GDI drawing with the EMF+ clip as the comment holding the GetDC
+// record leaves it; what the GDI records change of the clip lasts only until EMF+ drawing resumes.
+void EmfPlusPlayer::handToGdi() {
+    gdiClip_ = canvas_.dc().clip;
+    std::optional<QPainterPath> clip;
+    if (state_.clip) {
+        // GDI clips with paths: a region of very many rectangles goes over as its bounds.
+        clip.emplace();
+        if (state_.clip->rectCount() <= maxGdiClipRectangles)
+            clip->addRegion(*state_.clip);
+        else
+            clip->addRect(state_.clip->boundingRect());
+    }
+    canvas_.setClip(clip);
 }
 
 void EmfPlusPlayer::takeBackFromGdi() {

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QPainterPath>
+#include <QRegion>
 #include <QTransform>
 #include <functional>
 #include <optional>
@@ -49,8 +50,8 @@ private:
         QTransform world;
         quint32 pageUnit = emfplus::UnitDisplay;
         double pageScale = 1;
-        std::optional<QPainterPath> clip; // in image pixels; none: everywhere
-        qint64 clipWork = 0;              // of setting the clip for a drawing
+        std::optional<QRegion> clip; // in image pixels; none: everywhere
+        qint64 clipWork = 0;         // of setting the clip for a drawing
         bool antialias = false;
         bool textAntialias = true;
         bool sourceCopy = false;
@@ -85,14 +86,13 @@ private:
     QTransform worldToImage() const;
     // A length in `unit` (pens, fonts) as world units.
     double worldLength(double length, quint32 unit) const;
-    QPainterPath everywhere() const;
-    void setClip(const QPainterPath& area, quint32 mode);
 
     // Drawing with the EMF+ state: the painter gets the transform `toImage`, the clip and the hints;
     // `work` is charged to the budget, with the pixels the drawing may cover. False when nothing of
     // `imageBounds` is visible (nothing is then drawn) or the work budget is spent.
+    // `within`, when given, restricts the drawing further.
     bool paint(const QRectF& imageBounds, qint64 work, const QTransform& toImage,
-               const std::function<void(QPainter&)>& draw, bool antialias);
+               const std::function<void(QPainter&)>& draw, bool antialias, const QRegion* within = nullptr);
     struct RasterPlan {
         bool antialias;
         qint64 work;

@@ -772,6 +772,19 @@ private slots:
         QCOMPARE_PIXEL(image, 80, 80, blue);  // the GDI clip is whole again
     }
 
+    // GDI drawing happens after the whole comment: a clip set after the GetDC record in the same
+    // comment is the one the GDI records get.
+    void gdiGetsTheClipItsCommentEndsWith() {
+        EmfWriter emf(100, 100);
+        EmfPlusWriter plus(emf);
+        plus.comment(EmfPlusWriter::record(0x4004, 0, {}) +
+                     EmfPlusWriter::record(0x4032, U_CM_Replace << 8, rectBytes(0, 0, 50, 100)));
+        emf.stock(U_NULL_PEN).brush(blue).rectangle(0, 0, 100, 100);
+        const QImage image = draw(emf);
+        QCOMPARE_PIXEL(image, 20, 20, blue);
+        QCOMPARE_PIXEL(image, 80, 20, white);
+    }
+
     void streamWithoutHeaderIsPlainEmf() {
         EmfWriter emf(100, 100);
         // No header: the EMF+ comment alone, which a reader must not take for the picture.
@@ -916,6 +929,30 @@ private slots:
         const QImage image = draw(emf);
         QCOMPARE(image.size(), QSize(100, 100));
         QVERIFY(rgbAt(image, 5, 5) != blue);
+    }
+
+    // Clips of a few hundred crossing edges each: combined by pixels, not by Qt's path operations,
+    // which would take minutes over them.
+    void crossingClipsCombineQuickly() {
+        quint32 seed = 11;
+        const auto scribble = [&seed] {
+            QPolygonF points;
+            for (int i = 0; i < 400; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                points.append(QPointF((seed >> 8) % 100, (seed >> 16) % 100));
+            }
+            QPainterPath path;
+            path.addPolygon(points);
+            return path;
+        };
+        EmfWriter emf(100, 100);
+        EmfPlusWriter plus(emf, false);
+        plus.path(7, scribble()).path(8, scribble());
+        plus.add(U_PMR_SETCLIPPATH_set(7, U_CM_Replace)).add(U_PMR_SETCLIPPATH_set(8, U_CM_Intersect));
+        plus.add(U_PMR_SETCLIPPATH_set(7, U_CM_XOR)).fillRect(QRectF(0, 0, 100, 100), opaque(red));
+        plus.add(U_PMR_RESETCLIP_set()).fillRect(QRectF(0, 0, 10, 10), opaque(blue));
+        const QImage image = draw(emf);
+        QCOMPARE_PIXEL(image, 5, 5, blue);
     }
 
     void deepRegionCostsNoStack() {
