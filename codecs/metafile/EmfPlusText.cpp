@@ -41,8 +41,11 @@ bool fontsAvailable() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
-QFont qtFont(const Font& font, int pixels) {
+QFont qtFont(const Font& font, int pixels, bool antialias) {
     QFont qfont;
+    // The font, not the painter, decides whether Qt smooths its glyphs.
+    if (!antialias)
+        qfont.setStyleStrategy(QFont::NoAntialias);
     if (!font.family.isEmpty())
         qfont.setFamilies({font.family});
     qfont.setPixelSize(pixels);
@@ -124,7 +127,7 @@ void EmfPlusPlayer::drawString(quint16 flags, Reader& in) {
     const std::optional<TextScale> scale = textScale(worldLength(font->emSize, font->unit), worldToImage());
     if (!scale)
         return;
-    const QFont qfont = qtFont(*font, scale->pixels);
+    const QFont qfont = qtFont(*font, scale->pixels, state_.textAntialias);
     const QFontMetricsF metrics(qfont);
     const double k = scale->localPerWorld;
     const QRectF rect(layout.x() * k, layout.y() * k, layout.width() * k, layout.height() * k);
@@ -189,7 +192,7 @@ void EmfPlusPlayer::drawDriverString(quint16 flags, Reader& in) {
         textScale(worldLength(font->emSize, font->unit), matrix * worldToImage());
     if (!scale)
         return;
-    const QFont qfont = qtFont(*font, scale->pixels);
+    const QFont qfont = qtFont(*font, scale->pixels, state_.textAntialias);
     const QRawFont raw = QRawFont::fromFont(qfont);
     if (!raw.isValid())
         return;

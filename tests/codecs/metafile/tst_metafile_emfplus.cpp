@@ -598,6 +598,33 @@ const std::vector<Case>& cases() {
              release(target, source);
          },
          {{60, 60, red}, {75, 75, white}, {20, 20, white}, {5, 5, blue}}},
+        {"BeginContainerNoParams and EndContainer bring back the transform",
+         [](EmfPlusWriter& plus) {
+             plus.add(U_PMR_BEGINCONTAINERNOPARAMS_set(4)).add(U_PMR_TRANSLATEWORLDTRANSFORM_set(0, 50, 0));
+             plus.fillRect(QRectF(0, 0, 20, 20), opaque(red)).add(U_PMR_ENDCONTAINER_set(4));
+             plus.fillRect(QRectF(0, 50, 20, 20), opaque(blue));
+         },
+         {{60, 10, red}, {10, 60, blue}, {60, 60, white}}},
+        {"SetInterpolationMode nearest neighbour keeps a bitmap's pixels sharp",
+         [](EmfPlusWriter& plus) {
+             plus.add(U_PMR_SETINTERPOLATIONMODE_set(U_IM_NearestNeighbor)).bitmap(4, quadrants());
+             drawImage(plus, 4, QRectF(0, 0, 2, 2), QRectF(0, 0, 80, 80));
+         },
+         {{39, 39, red}, {40, 39, green}, {39, 40, blue}, {40, 40, yellow}}},
+        {"SetTextRenderingHint single bit per pixel draws text without grey",
+         [](EmfPlusWriter& plus) {
+             plus.add(U_PMR_SETTEXTRENDERINGHINT_set(U_TRH_SingleBitPerPixel)).font(2, 30);
+             drawString(plus, QStringLiteral("Wo"), QRectF(0, 0, 100, 100));
+         },
+         {},
+         [](const QImage& image) {
+             int grey = 0;
+             for (int y = 0; y < 40; ++y)
+                 for (int x = 0; x < 100; ++x)
+                     grey += qGray(image.pixel(x, y)) > 0 && qGray(image.pixel(x, y)) < 255;
+             QCOMPARE(grey, 0);
+             QVERIFY(darkPixels(image, QRect(0, 0, 100, 40)) > 30);
+         }},
         {"SetPageTransform: millimetres",
          [](EmfPlusWriter& plus) {
              plus.add(U_PMR_SETPAGETRANSFORM_set(U_UT_Millimeter, 1));
