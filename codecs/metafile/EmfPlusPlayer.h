@@ -29,8 +29,9 @@ class Reader;
 //
 // A file with EMF+ records may repeat the drawing in GDI records for readers without EMF+ (a dual
 // file), so once EMF+ records are played, GDI records are drawn only where the EMF+ stream hands
-// drawing over to GDI: from a GetDC record up to the next EMF+ record. GDI records before the first
-// EMF+ record are drawn. A file whose first EMF+ record is not an EMF+ header is read as plain EMF.
+// drawing over to GDI: after a comment holding a GetDC record, up to the next comment of EMF+ records
+// (whether the header calls the file dual or not). GDI records before the first EMF+ record are drawn.
+// A file whose first EMF+ record is not an EMF+ header is read as plain EMF.
 // Every count, size and object index is checked against its record; a record that does not hold
 // together draws nothing.
 class EmfPlusPlayer {
