@@ -15,6 +15,7 @@ class EmfPlusPlayer;
 // the file, libuemf's per-record safety check, then each field read through bounds-checked views.
 // Unknown records and records that contradict themselves are skipped; a record size that leaves the
 // file ends the picture, keeping what is drawn.
+// Comments go to the EMF+ player, and GDI records that EMF+ records stand in for are not read at all.
 class EmfPlayer {
 public:
     EmfPlayer(Canvas& canvas, const EmfHeader& header);
