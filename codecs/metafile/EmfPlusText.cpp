@@ -2,7 +2,9 @@
 #include "codecs/metafile/EmfPlusPlayer.h"
 #include "codecs/metafile/EmfPlusReader.h"
 #include "codecs/metafile/EmfPlusRecords.h"
+#include "codecs/metafile/FontChoice.h"
 #include "codecs/metafile/PageTransform.h"
+#include "codecs/metafile/TextEncoding.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -41,13 +43,28 @@ bool fontsAvailable() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
+// The font as GDI records name it, for the families and the symbol fonts they share.
+LogicalFont logicalFont(const Font& font) {
+    LogicalFont logical;
+    logical.face = font.family;
+    logical.symbols = symbolSetOf(font.family);
+    return logical;
+}
+
+// Text in a symbol font as the characters its letters stand for: the text of GDI+ records is
+// Unicode, but the Symbol font still shows Greek for Latin letters, as GDI+ draws it.
+QString symbolText(const QString& text, const Font& font) {
+    const SymbolSet symbols = symbolSetOf(font.family);
+    return withSymbolShapes(mapSymbols(text, symbols), symbols);
+}
+
 QFont qtFont(const Font& font, int pixels, bool antialias) {
     QFont qfont;
     // The font, not the painter, decides whether Qt smooths its glyphs.
     if (!antialias)
         qfont.setStyleStrategy(QFont::NoAntialias);
-    if (!font.family.isEmpty())
-        qfont.setFamilies({font.family});
+    if (const QStringList families = fontFamilies(logicalFont(font)); !families.isEmpty())
+        qfont.setFamilies(families);
     qfont.setPixelSize(pixels);
     qfont.setBold(font.style & 1);
     qfont.setItalic(font.style & 2);
@@ -115,11 +132,12 @@ void EmfPlusPlayer::drawString(quint16 flags, Reader& in) {
     const quint32 formatId = in.u32();
     const qint64 length = in.u32();
     const QRectF layout = in.rect();
-    const QString text = readUtf16(in, length);
+    QString text = readUtf16(in, length);
     const Font* font = objects_.get<Font>(flags & 0xFF);
     const std::optional<Brush> paintWith = brush(flags, brushOrColour);
     if (!in.ok() || !font || !paintWith || text.isEmpty() || !fontsAvailable())
         return;
+    text = symbolText(text, *font);
     const StringFormat format = [&] {
         const StringFormat* object = objects_.get<StringFormat>(formatId);
         return object ? *object : StringFormat{};
@@ -201,6 +219,7 @@ void EmfPlusPlayer::drawDriverString(quint16 flags, Reader& in) {
     if (options & characterCodes) {
         for (const quint32 code : glyphs)
             characters.append(QChar(char16_t(code)));
+        characters = symbolText(characters, *font);
         glyphs = raw.glyphIndexesForString(characters);
         if (glyphs.size() != count)
             return; // surrogate pairs: not placed one by one

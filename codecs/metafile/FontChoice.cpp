@@ -69,6 +69,8 @@ QString familyFor(const QString& face, const char* language) {
     return family;
 }
 
+} // namespace
+
 // The family list for a face: the metafile's name first (fontconfig finds its metric twin, such as
 // Liberation Serif for Times New Roman), then for text in an East Asian charset the font fontconfig
 // gives that face in the charset's language. The symbol fonts' characters are mapped to Unicode,
@@ -76,7 +78,7 @@ QString familyFor(const QString& face, const char* language) {
 // Symbol and MT Extra OpenSymbol, made to stand in for Symbol, then Times New Roman and DejaVu Serif;
 // for the Wingdings' pictographs DejaVu Sans. A symbol font's own name counts only when it is
 // installed: fontconfig would otherwise put its alias first, whatever the character.
-QStringList familiesOf(const LogicalFont& logical) {
+QStringList fontFamilies(const LogicalFont& logical) {
     QString face = logical.face.trimmed();
     if (face.startsWith(u'@')) // a vertical CJK font: the same glyphs, set upright here
         face.remove(0, 1);
@@ -106,6 +108,8 @@ QStringList familiesOf(const LogicalFont& logical) {
     return families;
 }
 
+namespace {
+
 // The Symbol font's bracket, brace and integral pieces (U+239B to U+23AE) at Adobe's code points for
 // the Symbol font's own shapes of them, U+F8EB to U+F8FE.
 char16_t adobePiece(char16_t c) {
@@ -128,7 +132,7 @@ bool openSymbolHasPieces() {
 
 QFont qtFont(const LogicalFont& logical, double pixels, const QImage& image) {
     QFont font;
-    const QStringList families = familiesOf(logical);
+    const QStringList families = fontFamilies(logical);
     if (!families.isEmpty())
         font.setFamilies(families);
     // In points of the image's resolution, which keeps a fraction of a pixel that a pixel size would

@@ -8,6 +8,10 @@
 
 namespace metafile {
 
+// The families to try in order for a metafile's logical font: the font the file names, then the
+// stand-ins for its characters.
+QStringList fontFamilies(const LogicalFont& logical);
+
 // The Qt font that draws a metafile's logical font `pixels` image pixels high: the families to try
 // in order (the font the file names, then the stand-ins for its characters), its weight and style,
 // and no kerning, as GDI sets text.

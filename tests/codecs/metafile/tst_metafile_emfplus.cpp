@@ -163,6 +163,12 @@ QByteArray u32(quint32 value) {
     return bytes;
 }
 
+QByteArray u16(quint16 value) {
+    QByteArray bytes(2, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
 QByteArray f32(float value) {
     return u32(std::bit_cast<quint32>(value));
 }
@@ -998,6 +1004,35 @@ private slots:
         plus.fillRect(QRectF(90, 90, 10, 10), opaque(blue));
         const QImage image = draw(emf);
         QCOMPARE_PIXEL(image, 95, 95, blue);
+    }
+
+    // GDI+ text is Unicode, yet a Symbol font still shows Greek for Latin letters and for the codes
+    // U+F020 to U+F0FF: each draws as the Greek letter written as Unicode does.
+    void symbolFontTextDrawsWhatItStandsFor_data() {
+        QTest::addColumn<bool>("driverString");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("DrawString, a Latin letter") << false << QStringLiteral("p");
+        QTest::newRow("DrawString, the private range") << false << QString(QChar(0xF070));
+        QTest::newRow("DrawDriverString, a Latin letter") << true << QStringLiteral("p");
+    }
+    void symbolFontTextDrawsWhatItStandsFor() {
+        QFETCH(bool, driverString);
+        QFETCH(QString, text);
+        const auto picture = [&](const QString& characters) {
+            EmfWriter emf(100, 100);
+            EmfPlusWriter plus(emf, false);
+            plus.font(2, 60, QStringLiteral("Symbol"));
+            if (driverString)
+                plus.raw(0x4036, 0x8000 | 2,
+                         u32(opaque(black)) + u32(U_DSO_CmapLookup) + u32(0) + u32(1) +
+                             u16(characters[0].unicode()) + f32(20) + f32(80));
+            else
+                drawString(plus, characters, QRectF(10, 10, 80, 80));
+            return draw(emf);
+        };
+        const QImage symbol = picture(text);
+        QVERIFY(darkPixels(symbol, symbol.rect()) > 50);
+        QCOMPARE(symbol, picture(QString(QChar(0x03C0)))); // π
     }
 };
 
