@@ -223,7 +223,8 @@ bool EmfPlusPlayer::clipRecord(quint16 type, quint16 flags, Reader& in) {
             area = pixelArea(*path, toImage, image, work);
         break;
     case RecordSetClipRegion:
-        if (const emfplus::Region* region = objects_.get<emfplus::Region>(flags & 0xFF); region && saneTransform(toImage))
+        if (const emfplus::Region* region = objects_.get<emfplus::Region>(flags & 0xFF);
+            region && saneTransform(toImage))
             area = regionArea(*region, toImage, image, work, canvas_.budgetLeft());
         break;
     case RecordOffsetClip: {
