@@ -255,6 +255,22 @@ bool Canvas::prepare(const QRectF& logicalBounds, qint64 points) {
     return true;
 }
 
+// The margin `prepare` gives the pen, and a pixel more for the rounding of another transform's
+// bounds: a shape this finds outside the image is one `prepare` would not draw.
+bool Canvas::missesImage(const QRectF& logicalBounds) const {
+    if (recording_)
+        return false;
+    const QTransform t = logicalToImage();
+    if (!saneTransform(t))
+        return false;
+    double margin = 3;
+    if (dc_.pen.style() != Qt::NoPen && !dc_.pen.isCosmetic())
+        margin += std::min(dc_.pen.widthF() * std::sqrt(std::abs(t.determinant())), limits::maxPenPixels);
+    const QRectF bounds = t.mapRect(logicalBounds.normalized()).adjusted(-margin, -margin, margin, margin);
+    return std::isfinite(bounds.width()) && std::isfinite(bounds.height()) &&
+           !bounds.intersects(QRectF(image_.rect()));
+}
+
 void Canvas::paintPath(const QPainterPath& path, bool stroke, bool fill) {
     if (!prepare(path.controlPointRect(), path.elementCount()))
         return;

@@ -106,6 +106,14 @@ public:
     // The clip as a whole, in image pixels (none: everywhere).
     void setClip(std::optional<QPainterPath> imageClip);
 
+    // Whether drawing inside `logicalBounds` with the selected pen would leave the image as it is, so
+    // that the record need not be read at all. Never while a path is recorded, which keeps its shapes.
+    bool missesImage(const QRectF& logicalBounds) const;
+    // The same for a text run at `reference`: `characters` characters, their advances `advance`
+    // logical units in all when the file gives them (else the font's own), in the selected font.
+    // Never for a run that moves the current position (TA_UPDATECP).
+    bool textMissesImage(QPointF reference, qint64 characters, std::optional<double> advance) const;
+
     // Drawing, or adding to the path while one is being recorded.
     void moveTo(QPointF p);
     void lineTo(QPointF p);

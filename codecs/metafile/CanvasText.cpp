@@ -51,6 +51,26 @@ double Canvas::averageWidthPerPixel(const QFont& font) {
     return ratio;
 }
 
+// A square around the reference point that holds all `text` can draw: no length grows under the
+// transform by more than its Frobenius norm, the font is as many pixels high as its height grows,
+// glyphs are stretched at most `maxStretch`, no character advances further than three ems, and a
+// glyph overhangs its advance by less than its em, the underline and the opaque box included.
+bool Canvas::textMissesImage(QPointF reference, qint64 characters, std::optional<double> advance) const {
+    if (recording_ || (dc_.textAlign & 1))
+        return false;
+    const QTransform t = logicalToImage();
+    if (!saneTransform(t))
+        return false;
+    const double growth =
+        std::sqrt(t.m11() * t.m11() + t.m12() * t.m12() + t.m21() * t.m21() + t.m22() * t.m22());
+    const double em = std::abs(dc_.font.height) * growth * maxStretch;
+    const double along = advance ? *advance * growth : double(characters) * 3 * em;
+    const double reach = along + 3 * em + 4;
+    const QPointF at = t.map(reference);
+    const QRectF bounds(at - QPointF(reach, reach), at + QPointF(reach, reach));
+    return std::isfinite(reach) && !bounds.intersects(QRectF(image_.rect()));
+}
+
 void Canvas::text(QPointF reference, const TextRun& run, const std::optional<QRectF>& box, quint32 options) {
     // Fonts need the application's font database; without one (a tool or a fuzzer) text is left out.
     if (!textUsable_ || exhausted() || recording_)

@@ -2,6 +2,7 @@
 
 #include "codecs/metafile/EmfPlusPlayer.h"
 #include "codecs/metafile/Limits.h"
+#include "codecs/metafile/MetafileImage.h"
 
 #include <uemf.h>
 #include <uemf_safe.h>
@@ -10,7 +11,7 @@ namespace metafile {
 
 EmfPlayer::EmfPlayer(Canvas& canvas, const EmfHeader& header)
     : canvas_(canvas), header_(header), objects_(header.handles == 0 ? limits::maxObjects : header.handles),
-      firstRecord_(header.headerBytes) {}
+      firstRecord_(header.headerBytes), skipOutside_(skippingRecordsOutside()) {}
 
 EmfPlayer::~EmfPlayer() = default;
 
@@ -40,6 +41,8 @@ void EmfPlayer::record(quint32 type, const Bytes& r) {
     }
     if (emfPlus_ && !emfPlus_->drawsGdi())
         return; // the EMF+ records draw this part of the picture
+    if (skipOutside_ && missesImage(type, r))
+        return;
     bool handled = false;
     // libuemf knows the fixed part and the counted arrays of every record type up to here.
     if (type <= U_EMR_CREATECOLORSPACEW && type != U_EMR_HEADER) {

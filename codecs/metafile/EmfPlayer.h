@@ -34,6 +34,9 @@ private:
     bool bitmapRecord(quint32 type, const Bytes& r, bool& handled);
     bool textRecord(quint32 type, const Bytes& r, bool& handled);
     bool emrText(const Bytes& r, qint64 at, bool wide, bool rectAlways);
+    // Whether the record only draws, and only outside the image: it is then left unread.
+    bool missesImage(quint32 type, const Bytes& r);
+    bool textMissesImage(const Bytes& r, bool wide);
     void select(quint32 index);
     // The object an index names: a stock object (its high bit set) or a slot of the table.
     std::optional<GdiObject> objectAt(quint32 index) const;
@@ -43,6 +46,7 @@ private:
     EmfHeader header_;
     ObjectTable objects_;
     qint64 firstRecord_; // the header's end
+    bool skipOutside_;   // records that draw only outside the image are left unread
     // The EMF+ records of the comments, once the first of them comes.
     std::unique_ptr<EmfPlusPlayer> emfPlus_;
 };

@@ -33,4 +33,10 @@ QImage renderToFit(QByteArrayView bytes, Kind kind, qint64 maxPixels = 100'000'0
 // work done is taken. A null QImage only for a header that is not one.
 QImage renderEmbedded(QByteArrayView bytes, Kind kind, QSize size, qint64& budget);
 
+// The players leave out the records that only draw, and only outside the image: the corner of a large
+// picture then costs little more than reading its records' sizes. A test turns this off to show that
+// the pictures stay the same.
+void skipRecordsOutside(bool skip);
+bool skippingRecordsOutside();
+
 } // namespace metafile
