@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
+#include <QtEndian>
 #include <stdexcept>
 #include <vector>
 
@@ -71,6 +72,25 @@ QImage decode(const Picture& picture, QSize corner = {}) {
     return reader.read();
 }
 
+// A pass over an EMF's records reading only each one's type and size, from the file's bytes: what
+// any reader must do to find the records of a corner. The sum of the types keeps the reads.
+quint64 recordPass(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray bytes = file.readAll();
+    quint64 types = 0;
+    for (qsizetype at = 0; at + 8 <= bytes.size();) {
+        const quint32 type = qFromLittleEndian<quint32>(bytes.constData() + at);
+        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+        if (size < 8)
+            break;
+        types += type;
+        at += size;
+    }
+    return types;
+}
+
 template <typename Work> double medianOf(int count, Work&& work) {
     std::vector<double> samples;
     for (int i = 0; i < count; ++i)
@@ -107,6 +127,8 @@ measure::CaseReport showPicture(const std::string& name, int n, const QString& b
     report.runs = runs;
     if (name == "show_picture_jpeg")
         report.target = "ms<60";
+    if (name == "show_picture_emf")
+        report.target = "ms<50";
 
     BenchPlatform os;
     platform::ScopedPlatform scope(os);
@@ -134,10 +156,19 @@ measure::CaseReport showPicture(const std::string& name, int n, const QString& b
     if (!shown->isVisible() || shown->pixmap().size() != display)
         throw std::runtime_error("the display does not show the picture's corner");
 
-    report.floorMs = medianOf(runs, [&] {
-        if (decode(picture, display).size() != display)
-            throw std::runtime_error("the corner alone cannot be decoded");
-    });
+    // The EMF's floor is reading its records' types and sizes; the other pictures' is decoding the
+    // corner alone.
+    if (name == "show_picture_emf") {
+        report.floorMs = medianOf(runs, [&] {
+            if (recordPass(picture.path) == 0)
+                throw std::runtime_error("the metafile's records cannot be read");
+        });
+    } else {
+        report.floorMs = medianOf(runs, [&] {
+            if (decode(picture, display).size() != display)
+                throw std::runtime_error("the corner alone cannot be decoded");
+        });
+    }
     // The whole picture is slow to decode: fewer runs suffice for a figure beside the others.
     report.fullMs = medianOf(3, [&] {
         if (decode(picture).isNull())
