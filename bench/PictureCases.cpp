@@ -72,17 +72,21 @@ QImage decode(const Picture& picture, QSize corner = {}) {
     return reader.read();
 }
 
-// A pass over an EMF's records reading only each one's type and size, from the file's bytes: what
+// A pass over an EMF's records reading only each one's type and size, from the file: what
 // any reader must do to find the records of a corner. The sum of the types keeps the reads.
 quint64 recordPass(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    const QByteArray bytes = file.readAll();
+    // Mapped, as the display reads a metafile.
+    const qint64 length = file.size();
+    const uchar* bytes = file.map(0, length);
+    if (!bytes)
+        return 0;
     quint64 types = 0;
-    for (qsizetype at = 0; at + 8 <= bytes.size();) {
-        const quint32 type = qFromLittleEndian<quint32>(bytes.constData() + at);
-        const quint32 size = qFromLittleEndian<quint32>(bytes.constData() + at + 4);
+    for (qint64 at = 0; at + 8 <= length;) {
+        const quint32 type = qFromLittleEndian<quint32>(bytes + at);
+        const quint32 size = qFromLittleEndian<quint32>(bytes + at + 4);
         if (size < 8)
             break;
         types += type;
