@@ -279,6 +279,12 @@ void Canvas::paintPath(const QPainterPath& path, bool stroke, bool fill) {
         const double scale = std::sqrt(std::abs(painter_.transform().determinant()));
         if (pen.widthF() * scale > limits::maxPenPixels)
             pen.setWidthF(limits::maxPenPixels / scale);
+        // Qt dashes such a pen in the path's own units. Where the mapping squeezes the path, its
+        // dashes fall far below a pixel, thousands on every pixel drawn: dashed in pixels instead.
+        if (dashesBelowPixel(path, pen)) {
+            pen.setWidthF(0);
+            pen.setCosmetic(true);
+        }
     }
     painter_.setPen(pen);
     const Qt::BrushStyle style = dc_.brush.style();
@@ -290,6 +296,13 @@ void Canvas::paintPath(const QPainterPath& path, bool stroke, bool fill) {
         painter_.setPen(pen);
     }
     painter_.setBrush(fill ? dc_.brush : QBrush(Qt::NoBrush));
+    if (dashesReachFar(path, pen)) {
+        painter_.setPen(Qt::NoPen);
+        if (fill)
+            painter_.drawPath(path);
+        strokeDashesNearImage(path, pen);
+        return;
+    }
     painter_.drawPath(path);
 }
 

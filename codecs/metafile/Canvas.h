@@ -158,6 +158,12 @@ private:
     bool prepare(const QRectF& logicalBounds, qint64 points);
     void applyClip();
     void paintPath(const QPainterPath& path, bool stroke, bool fill);
+    // Whether `pen` dashes and `path` runs so far outside the image that Qt would take long over it;
+    // such a stroke is drawn piece by piece, only near the image.
+    bool dashesReachFar(const QPainterPath& path, const QPen& pen) const;
+    // Whether a dashed pen that scales with the picture would lay several dashes on each pixel.
+    bool dashesBelowPixel(const QPainterPath& path, const QPen& pen) const;
+    void strokeDashesNearImage(const QPainterPath& path, const QPen& pen);
     void addPolyline(const QPolygonF& points, bool fromCurrent);
     QPainterPath arcPath(const QRectF& box, QPointF start, QPointF end, ArcKind kind) const;
     qint64 pathPoints() const { return path_.elementCount(); }

@@ -77,6 +77,42 @@ private slots:
         }
     }
 
+    // A dotted pen that scales with the picture, on a line the mapping squeezes a thousandfold:
+    // Qt alone would dash it in the file's units, thousands of dots on each pixel that merge into a
+    // solid line and take seconds; GDI dots it in pixels.
+    void dottedPenSqueezedByTheMappingDotsInPixels() {
+        EmfWriter emf(100, 100);
+        emf.add(U_EMRSETWORLDTRANSFORM_set(xform_set(1, 0, 0, 0.001f, 0, 0)));
+        emf.pen(U_PS_DOT, 2, blue);
+        const U_POINTL points[] = {point32_set(50, 0), point32_set(50, 90000)};
+        emf.add(U_EMRPOLYLINE_set(rect(50, 0, 50, 90000), 2, points));
+        const QImage image = draw(emf);
+        int drawn = 0;
+        for (int y = 5; y < 85; ++y)
+            drawn += image.pixel(50, y) == (0xFF000000 | blue) ? 1 : 0;
+        QVERIFY2(drawn > 10 && drawn < 70, (QByteArray::number(drawn) + " of 80 pixels drawn").constData());
+    }
+
+    // A dotted line running millions of pixels past the picture is drawn only near it, its dots where
+    // the whole line puts them: the part inside matches the same line ending inside the picture.
+    void dottedLineFarOutsideKeepsItsDots() {
+        auto line = [](int end) {
+            EmfWriter emf(100, 100);
+            emf.pen(U_PS_DOT, 0, blue);
+            const U_POINTL points[] = {point32_set(10, 50), point32_set(end, 50)};
+            emf.add(U_EMRPOLYLINE_set(rect(10, 50, end, 50), 2, points));
+            return draw(emf);
+        };
+        const QImage near = line(99);
+        const QImage far = line(50'000'000);
+        int drawn = 0;
+        for (int x = 10; x < 95; ++x) {
+            QCOMPARE(far.pixel(x, 50), near.pixel(x, 50));
+            drawn += far.pixel(x, 50) == (0xFF000000 | blue) ? 1 : 0;
+        }
+        QVERIFY(drawn > 10 && drawn < 80);
+    }
+
     void wideGeometricPen() {
         EmfWriter emf(100, 100);
         emf.pen(U_PS_SOLID, 10, blue).stock(U_NULL_BRUSH).rectangle(20, 20, 80, 80);
