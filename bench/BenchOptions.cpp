@@ -12,14 +12,10 @@ constexpr const char* usage =
     "       qelbrin_bench --case CASE --n N --picture-into FOLDER   (writes a picture case's picture)\n"
     "       qelbrin_bench --case open_html_panel --n N --bank FILE --first-only   (one first opening)\n"
     "cases: open_list (n = 1000, 10000, 100000), add, update, delete, open_editor (n = 100000),\n"
-    "       import_scan (n = 100: a text of that many MiB), import_peak (n = 10: a text of that
-"
-    "       many million questions), show_picture_jpeg, show_picture_png
-"
-    "       (n = 24 megapixels), show_picture_emf (n = 20 MiB),
-"
-    "       show_picture_wmf (n = 8 lines of formulas), startup (n = 10 banks),
-"
+    "       import_scan (n = 100: a text of that many MiB), import_peak (n = 10: a text of that\n"
+    "       many million questions), show_picture_jpeg, show_picture_png\n"
+    "       (n = 24 megapixels), show_picture_emf (n = 20 MiB),\n"
+    "       show_picture_wmf (n = 8 lines of formulas), startup (n = 10 banks),\n"
     "       open_html_panel (n = 1000)\n";
 
 bool positive(const char* text, int& out) {
