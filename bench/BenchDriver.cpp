@@ -33,6 +33,7 @@ const std::vector<PlannedCase> plan = {
     {"open_list", 1000},
     {"open_list", 10000},
     {"open_list", 100000},
+    {"open_list", 1000000},
     {"add", 100000},
     {"update", 100000},
     {"delete", 100000},

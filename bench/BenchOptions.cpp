@@ -11,7 +11,7 @@ constexpr const char* usage =
     "       qelbrin_bench --case CASE --n N --bank FILE   (one measurement; the driver runs these)\n"
     "       qelbrin_bench --case CASE --n N --picture-into FOLDER   (writes a picture case's picture)\n"
     "       qelbrin_bench --case open_html_panel --n N --bank FILE --first-only   (one first opening)\n"
-    "cases: open_list (n = 1000, 10000, 100000), add, update, delete, open_editor (n = 100000),\n"
+    "cases: open_list (n = 1000, 10000, 100000, 1000000), add, update, delete, open_editor (n = 100000),\n"
     "       import_scan (n = 100: a text of that many MiB), import_peak (n = 10: a text of that\n"
     "       many million questions), show_picture_jpeg, show_picture_png\n"
     "       (n = 24 megapixels), show_picture_emf (n = 20 MiB),\n"

@@ -76,6 +76,8 @@ std::string jsonLine(const CaseReport& r) {
         line += ", \"mb_per_s\": " + number(r.mbPerS, 1);
     if (r.fullMs > 0)
         line += ", \"full_decode_ms\": " + number(r.fullMs, 1);
+    if (r.frameMs > 0)
+        line += ", \"frame_ms\": " + number(r.frameMs, 3);
     if (!r.target.empty())
         line += ", \"target\": " + quoted(r.target);
     return line + "}";

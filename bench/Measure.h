@@ -35,12 +35,13 @@ struct CaseReport {
     double againMs = 0;      // open_html_panel: the second and later openings, beside the first (ms)
     double programRssMb = 0; // startup: the started program's resident set once its window is shown
     double mappedMs = 0;     // startup: the start until the window was mapped, before it was painted
+    double frameMs = 0;      // open_list: the slowest repaint of the list scrolled to the end and back
     std::string target;      // empty: none
 };
 
 // {"case": ..., "n": ..., "ms": ..., "floor_ms": ..., "ratio": ..., "peak_rss_mb": ..., ...}, with
-// "mb_per_s", "full_decode_ms", "again_ms", "mapped_ms" and "program_rss_mb" where the case reports them, and
-// without "floor_ms" and "ratio" for a case that has no floor.
+// "mb_per_s", "full_decode_ms", "again_ms", "mapped_ms", "program_rss_mb" and "frame_ms" where the case
+// reports them, and without "floor_ms" and "ratio" for a case that has no floor.
 std::string jsonLine(const CaseReport& report);
 // {"case": ..., "n": ..., "error": ...}
 std::string errorLine(const std::string& name, int n, const std::string& error);
