@@ -4,27 +4,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString& cell(const QuestionListModel::Row& row, int column) {
-    switch (column) {
-    case QuestionListModel::IdColumn:
-        return row.id;
-    case QuestionListModel::TextColumn:
-        return row.text;
-    case QuestionListModel::AnswerColumn:
-        return row.answer;
-    case QuestionListModel::ExplanationColumn:
-        return row.explanation;
-    default:
-        return row.picture;
-    }
-}
-
 // A cell shows one line: a question text with line breaks is shown on one row, as a list row is.
-QString oneLine(const QString& text) {
-    if (!text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString line = text;
-    line.replace(u"\r\n"_s, u" "_s).replace(u'\n', u' ').replace(u'\r', u' ');
+QString oneLine(QStringView text) {
+    QString line = text.toString();
+    if (line.contains(u'\n') || line.contains(u'\r'))
+        line.replace(u"\r\n"_s, u" "_s).replace(u'\n', u' ').replace(u'\r', u' ');
     return line;
 }
 
@@ -39,15 +23,15 @@ int QuestionListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant QuestionListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rowCount())
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= ColumnCount)
         return {};
-    const QString& text = cell(row(index.row()), index.column());
+    const QStringView text = cell(index.row(), Column(index.column()));
     switch (role) {
     case Qt::DisplayRole:
         return oneLine(text);
     case Qt::ToolTipRole:
     case Qt::AccessibleTextRole:
-        return text;
+        return text.toString();
     default:
         return {};
     }
@@ -60,17 +44,27 @@ QVariant QuestionListModel::headerData(int section, Qt::Orientation orientation,
     return section >= 0 && section < ColumnCount ? QVariant(captions[section]) : QVariant();
 }
 
-void QuestionListModel::appendRow(Row row) {
+QuestionListModel::Row QuestionListModel::row(int index) const {
+    return {cell(index, IdColumn).toString(), cell(index, TextColumn).toString(),
+            cell(index, AnswerColumn).toString(), cell(index, ExplanationColumn).toString(),
+            cell(index, PictureColumn).toString()};
+}
+
+QStringView QuestionListModel::cell(int index, Column column) const {
+    return rows_.cell(static_cast<std::size_t>(index), column);
+}
+
+void QuestionListModel::appendRow(const Cells& cells) {
     const int at = rowCount();
     if (!bulk_)
         beginInsertRows({}, at, at);
-    rows_.push_back(std::move(row));
+    rows_.append(cells);
     if (!bulk_)
         endInsertRows();
 }
 
-void QuestionListModel::setRow(int index, Row row) {
-    rows_.at(static_cast<size_t>(index)) = std::move(row);
+void QuestionListModel::setRow(int index, const Cells& cells) {
+    rows_.replace(static_cast<std::size_t>(index), cells);
     emit dataChanged(this->index(index, 0), this->index(index, ColumnCount - 1));
 }
 
@@ -78,7 +72,7 @@ void QuestionListModel::removeRowAt(int index) {
     if (index < 0 || index >= rowCount())
         return;
     beginRemoveRows({}, index, index);
-    rows_.erase(rows_.begin() + index);
+    rows_.remove(static_cast<std::size_t>(index));
     endRemoveRows();
 }
 

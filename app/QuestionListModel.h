@@ -1,17 +1,24 @@
 #pragma once
 
+#include "app/RowTexts.h"
+
 #include <QAbstractTableModel>
 #include <QString>
-#include <vector>
 
 // The rows of the main window's question list: one row a question, five text cells each. Rows keep
-// the order they were added in; the row's "id" cell is its only link to the question.
+// the order they were added in; the row's "id" cell is its only link to the question. The texts are
+// kept compactly (RowTexts) and made into strings only for the rows a view paints.
 class QuestionListModel final : public QAbstractTableModel {
     Q_OBJECT
 
 public:
     enum Column { IdColumn, TextColumn, AnswerColumn, ExplanationColumn, PictureColumn, ColumnCount };
+    static_assert(ColumnCount == RowTexts::CellCount);
 
+    // A row's cells in column order, as written.
+    using Cells = RowTexts::Cells;
+
+    // A row's cells as strings, for its readers.
     struct Row {
         QString id;
         QString text;
@@ -27,9 +34,11 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    const Row& row(int index) const { return rows_.at(static_cast<size_t>(index)); }
-    void appendRow(Row row);
-    void setRow(int index, Row row);
+    Row row(int index) const;
+    // One cell's text as written, without a copy; valid until that row is next changed.
+    QStringView cell(int index, Column column) const;
+    void appendRow(const Cells& cells);
+    void setRow(int index, const Cells& cells);
     void removeRowAt(int index);
 
     // Many appends at once (the list fill at start-up): the views hear of them once, at the end.
@@ -37,6 +46,6 @@ public:
     void endBulkAppend();
 
 private:
-    std::vector<Row> rows_;
+    RowTexts rows_;
     bool bulk_ = false;
 };

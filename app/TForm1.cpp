@@ -29,12 +29,6 @@ constexpr int designHeight = 548;
 constexpr int fixedColumnsWidth = 300 - 16;
 constexpr int minimumTextColumnWidth = 40;
 
-// The five cells every row operation writes, in their column order.
-QuestionListModel::Row rowOf(const QString& id, qint32 daanleixing, const QString& ti_neirong,
-                             quint32 ti_daan, const QString& img, const QString& jiexi) {
-    return {id, ti_neirong, TForm1::DaanText(daanleixing, ti_daan), jiexi, img};
-}
-
 // A caption shown exactly as written: Qt reads "[*]" in a window title as the place of its
 // modified-marker and shows a doubled one as one.
 QString literalTitle(const QString& text) {
@@ -186,18 +180,27 @@ void TForm1::lv1Resize() {
 
 void TForm1::AppendCurrentTi() {
     const m_sql& current = *tikuSql;
-    appendRow(rowOf(QString::number(current.ID), current.daanleixing, current.ti_neirong, current.ti_daan,
-                    current.img, current.jiexi));
+    writeRow(-1, QString::number(current.ID), current.daanleixing, current.ti_neirong, current.ti_daan,
+             current.img, current.jiexi);
 }
 
 void TForm1::AddTi(qint32 daanleixing, const QString& ti_neirong, quint32 ti_daan, const QString& img,
                    const QString& jiexi) {
     const QString id = tikuSql->AddQuestion(daanleixing, ti_neirong, ti_daan, img, jiexi);
-    appendRow(rowOf(id, daanleixing, ti_neirong, ti_daan, img, jiexi));
+    writeRow(-1, id, daanleixing, ti_neirong, ti_daan, img, jiexi);
 }
 
-void TForm1::appendRow(QuestionListModel::Row row) {
-    list_->appendRow(std::move(row));
+void TForm1::writeRow(int index, const QString& id, qint32 daanleixing, const QString& ti_neirong,
+                      quint32 ti_daan, const QString& img, const QString& jiexi) {
+    const QString answer = DaanText(daanleixing, ti_daan);
+    // The five cells in their column order.
+    const QuestionListModel::Cells cells = {id, ti_neirong, answer, jiexi, img};
+    if (index >= 0) {
+        // The list reports the rewritten row changed (dataChanged, connected to lv1Change).
+        list_->setRow(index, cells);
+        return;
+    }
+    list_->appendRow(cells);
     // A row whose text was set is a changed row, as a rewritten one is: after the list fill a modify
     // opens the last question listed, after an add the new one.
     lv1Change(list_->rowCount() - 1);
@@ -208,7 +211,7 @@ void TForm1::UpdateTi(const QString& id, qint32 daanleixing, const QString& ti_n
     // The bank first: a row never shows a question that the save failed to put on disk.
     tikuSql->SaveQuestion(id, daanleixing, ti_neirong, ti_daan, img, jiexi);
     if (selectedIndex >= 0 && selectedIndex < list_->rowCount())
-        list_->setRow(selectedIndex, rowOf(id, daanleixing, ti_neirong, ti_daan, img, jiexi));
+        writeRow(selectedIndex, id, daanleixing, ti_neirong, ti_daan, img, jiexi);
 }
 
 void TForm1::dele_buttClick() {
@@ -217,7 +220,7 @@ void TForm1::dele_buttClick() {
         platform::current().showMessage(u"请选择一道题"_s);
         return;
     }
-    const QString id = list_->row(index).id;
+    const QString id = list_->cell(index, QuestionListModel::IdColumn).toString();
     // The row leaves the list only once its question has left the bank.
     tikuSql->DeleteById(id);
     // No row stays highlighted (the view would move the selection to the next row), since none is
@@ -280,7 +283,7 @@ void TForm1::btnButttikuxinxiClick() {
 
 void TForm1::lv1Change(int row) {
     if (row >= 0 && row < list_->rowCount())
-        selectedId = list_->row(row).id;
+        selectedId = list_->cell(row, QuestionListModel::IdColumn).toString();
 }
 
 void TForm1::lv1SelectItem(int row) {

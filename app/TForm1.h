@@ -85,8 +85,10 @@ protected:
 
 private:
     void connectListNotifications();
-    // Appends a row and reports it changed (`lv1Change`), as every row whose cells are written is.
-    void appendRow(QuestionListModel::Row row);
+    // Writes a question's five cells into the row at `index`, or a new row at the end when `index` is
+    // -1; either way the row is reported changed (`lv1Change`), as every row whose cells are written is.
+    void writeRow(int index, const QString& id, qint32 daanleixing, const QString& ti_neirong,
+                  quint32 ti_daan, const QString& img, const QString& jiexi);
     // A new editor owned by this window, made `Tianjia`, its `mainForm` set.
     TTianjia* NewEditor();
     // Shows `editor` modally; once closed it is released (nothing uses a closed editor).
