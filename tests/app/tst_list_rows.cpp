@@ -4,6 +4,7 @@
 #include "app/QuestionListModel.h"
 #include "app/TForm1.h"
 #include "editor/TTianjia.h"
+#include "tests/app/RowClicks.h"
 #include "tests/support/MainWindowFixture.h"
 #include "ui_TForm1.h"
 #include "ui_TTianjia.h"
@@ -19,6 +20,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace fixture;
+using namespace rowclicks;
 
 namespace {
 
@@ -80,27 +82,6 @@ void typeQuestionAndSave(TTianjia& editor, const QString& text) {
         }
     }
     QTest::mouseClick(editor.form()->btnsave, Qt::LeftButton);
-}
-
-QPoint centreOfRow(const TForm1& form, int row) {
-    QTableView* list = form.form()->lv1;
-    list->scrollTo(form.questionList()->index(row, 0));
-    return list->visualRect(form.questionList()->index(row, QuestionListModel::TextColumn)).center();
-}
-
-void clickRow(TForm1& form, int row) {
-    QTest::mouseClick(form.form()->lv1->viewport(), Qt::LeftButton, {}, centreOfRow(form, row));
-}
-
-void doubleClickRow(TForm1& form, int row) {
-    QWidget* viewport = form.form()->lv1->viewport();
-    const QPoint at = centreOfRow(form, row);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
-    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton,
-                            Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &doubleClick);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
 }
 
 const QString longText = QString(200000, QChar(u'题'));

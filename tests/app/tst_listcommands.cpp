@@ -4,6 +4,7 @@
 #include "app/TForm1.h"
 #include "bankinfo/TFormTikuxinxisezhi.h"
 #include "editor/TTianjia.h"
+#include "tests/app/RowClicks.h"
 #include "tests/support/MainWindowFixture.h"
 #include "ui_TForm1.h"
 #include "ui_TTianjia.h"
@@ -20,6 +21,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace fixture;
+using namespace rowclicks;
 
 namespace {
 
@@ -60,28 +62,6 @@ SeenWhileOpen whileEditorOpen(TForm1& form, const std::function<void()>& command
         editor.close();
     });
     return seen;
-}
-
-QPoint centreOfRow(const TForm1& form, int row) {
-    QTableView* list = form.form()->lv1;
-    return list->visualRect(form.questionList()->index(row, QuestionListModel::TextColumn)).center();
-}
-
-void clickRow(TForm1& form, int row) {
-    QTest::mouseClick(form.form()->lv1->viewport(), Qt::LeftButton, {}, centreOfRow(form, row));
-}
-
-// A user's double click: press and release, then the second press that the window system reports
-// as a double click.
-void doubleClickRow(TForm1& form, int row) {
-    QWidget* viewport = form.form()->lv1->viewport();
-    const QPoint at = centreOfRow(form, row);
-    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
-    QTest::mousePress(viewport, Qt::LeftButton, {}, at);
-    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, viewport->mapToGlobal(at), Qt::LeftButton,
-                            Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &doubleClick);
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
 }
 
 // The list's menu opened with a right click beside the rows (naming none of them), and its first item,
