@@ -6,7 +6,10 @@
 #include "editor/HtmlBrowserModule.h"
 #include "editor/TTianjia.h"
 #include "import/TFormDaoru.h"
+#include "platform/Error.h"
 #include "platform/Guard.h"
+#include "platform/Platform.h"
+#include "platform/ProgramDirectory.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,10 +26,19 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     displaycheck::uninstall();
     QApplication::setApplicationName(u"Qelbrin"_s);
+    QApplication::setApplicationVersion(QStringLiteral(QELBRIN_VERSION));
+    // The desktop's menu entry, so that a Wayland desktop shows the entry's icon for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QELBRIN_APP_ID));
 
-    // Banks and the data directory live beside the executable; a start from elsewhere (a file
-    // manager, a shell in another folder) still finds them.
-    QDir::setCurrent(QApplication::applicationDirPath());
+    // The program works in its program directory: beside the executable in a build, the user's own
+    // directory (laid out at the first start) for the installed program. A start from elsewhere (a
+    // file manager, a shell in another folder, the menu) still finds the banks.
+    try {
+        QDir::setCurrent(programdirectory::settle());
+    } catch (const platform::Error& error) {
+        platform::current().showMessage(error.text());
+        return 1;
+    }
 
     try {
         TForm1 mainWindow;

@@ -204,8 +204,19 @@ std::unique_ptr<QIODevice> SystemPlatform::openForReading(const QString& path) {
     return file;
 }
 
+namespace {
+
+// Set at start-up where the program works elsewhere than in its executable's folder.
+QString chosenProgramDirectory;
+
+} // namespace
+
+void setProgramDirectory(const QString& directory) {
+    chosenProgramDirectory = directory;
+}
+
 QString SystemPlatform::programDirectory() {
-    return QCoreApplication::applicationDirPath();
+    return chosenProgramDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : chosenProgramDirectory;
 }
 
 QStringList SystemPlatform::moduleDirectories() {

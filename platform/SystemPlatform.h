@@ -34,4 +34,8 @@ public:
     void reportError(const QString& text) override;
 };
 
+// Makes `directory` what the system platform reports as the program directory, in place of the
+// executable's folder: an installed program works in a directory of the user's (see ProgramDirectory.h).
+void setProgramDirectory(const QString& directory);
+
 } // namespace platform
