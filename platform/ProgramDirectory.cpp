@@ -4,10 +4,12 @@
 #include "platform/SystemPlatform.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -18,6 +20,8 @@ namespace programdirectory {
 namespace {
 
 const QString dataDirectory = u"tavrindata"_s;
+// In the user's data directory: the fingerprint of the shipped data it was last brought up to.
+const QString shippedStamp = u".shipped"_s;
 
 // The message for a program directory that could not be laid out, naming the path that failed.
 [[noreturn]] void fail(const QString& directory, const QString& path) {
@@ -47,6 +51,13 @@ QByteArray contentOf(const QString& path) {
     return file.readAll();
 }
 
+QByteArray shippedContentOf(const QString& directory, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(directory, path);
+    return file.readAll();
+}
+
 // Copies `from` to `to` unless something stands there already. QFile::copy writes a temporary file
 // beside the target and renames it into place, so an interrupted copy leaves no half file behind.
 void copyWhereMissing(const QString& directory, const QString& from, const QString& to) {
@@ -57,25 +68,19 @@ void copyWhereMissing(const QString& directory, const QString& from, const QStri
         fail(directory, to);
 }
 
-// Makes `to` a copy of `from` unless it is one already: whole or not at all.
-void replaceWhereDifferent(const QString& directory, const QString& from, const QString& to) {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        fail(directory, from);
-    const QByteArray bytes = source.readAll();
-    if (QFileInfo(to).isFile() && contentOf(to) == bytes)
-        return;
-    makePath(directory, QFileInfo(to).absolutePath());
-    QSaveFile file(to);
+// Makes `bytes` the whole content of `path`: whole or not at all.
+void writeWhole(const QString& directory, const QString& path, const QByteArray& bytes) {
+    makePath(directory, QFileInfo(path).absolutePath());
+    QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        fail(directory, to);
+        fail(directory, path);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
-        fail(directory, to);
+        fail(directory, path);
     }
     if (!file.commit())
-        fail(directory, to);
+        fail(directory, path);
 }
 
 // Every file under `root` (hidden ones too), by its path relative to `root`.
@@ -116,14 +121,32 @@ void layOut(const QString& directory, const QString& shipped) {
                 copyWhereMissing(directory, shipped + u'/' + file, directory + u'/' + file);
         }
     }
+    // The data files: those missing are laid out at every start; the others are replaced only when
+    // the shipped data has changed (an upgrade) since the directory was last brought up to it, so that
+    // until then whatever the user made of them stays. Banks are never replaced.
     const QString shippedData = shipped + u'/' + dataDirectory;
     const QString data = directory + u'/' + dataDirectory;
+    QMap<QString, QByteArray> dataFiles;
+    QCryptographicHash fingerprint(QCryptographicHash::Sha256);
     for (const QString& file : filesUnder(shippedData)) {
-        if (isBank(file))
+        if (isBank(file)) {
             copyWhereMissing(directory, shippedData + u'/' + file, data + u'/' + file);
-        else
-            replaceWhereDifferent(directory, shippedData + u'/' + file, data + u'/' + file);
+            continue;
+        }
+        const QByteArray bytes = shippedContentOf(directory, shippedData + u'/' + file);
+        fingerprint.addData(file.toUtf8() + '\0' + QByteArray::number(bytes.size()) + '\0' + bytes);
+        dataFiles.insert(file, bytes);
     }
+    const QByteArray stamp = fingerprint.result().toHex() + '\n';
+    const bool shippedChanged = contentOf(data + u'/' + shippedStamp) != stamp;
+    for (auto it = dataFiles.cbegin(); it != dataFiles.cend(); ++it) {
+        const QString target = data + u'/' + it.key();
+        if (!occupied(target) || (shippedChanged && contentOf(target) != it.value()))
+            writeWhole(directory, target, it.value());
+    }
+    // Last: a refresh cut short is done again at the next start.
+    if (shippedChanged)
+        writeWhole(directory, data + u'/' + shippedStamp, stamp);
     makePath(directory, data);
 }
 

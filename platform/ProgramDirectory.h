@@ -25,11 +25,13 @@ bool isLaidOut(const QString& directory);
 
 // Lays out `directory` from `shipped`, a tree of the same shape (tavrindata/ and the sample bank with
 // its folder), and makes what is missing of its path. The first time (no tavrindata/ yet) the whole
-// tree is copied; each time, tavrindata/ is brought up to the shipped version: a data file that is
-// missing or differs is replaced. Nothing else is ever replaced, since it is the user's: a bank (an
-// "*.stk" file, the fallback bank in tavrindata/ too, which the program may open and write), a bank's
-// folder, or any file the user made. Each file is written whole or not at all. Throws platform::Error
-// with a message naming the path when the directory cannot be laid out.
+// tree is copied. Each time, a data file missing from tavrindata/ is laid out again, and when the
+// shipped data has changed since the directory was last brought up to it (an upgrade), every data
+// file that differs is replaced; until then the user's own changes to them stay. Nothing else is ever
+// replaced, since it is the user's: a bank (an "*.stk" file, the fallback bank in tavrindata/ too,
+// which the program may open and write), a bank's folder, or any file the user made. Each file is
+// written whole or not at all. Throws platform::Error with a message naming the path when the
+// directory cannot be laid out.
 void layOut(const QString& directory, const QString& shipped);
 
 // The program directory for a program whose executable lies in `executableDirectory`: that folder

@@ -36,7 +36,11 @@ void writeTree(const QString& root, const Tree& tree) {
     }
 }
 
-// Every file under `root` with its bytes; empty directories as entries with a trailing "/".
+// Where the data directory notes the shipped data it was last brought up to.
+const QString stamp = u"tavrindata/.shipped"_s;
+
+// Every file under `root` with its bytes, but the stamp; empty directories as entries with a
+// trailing "/".
 Tree readTree(const QString& root) {
     Tree tree;
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -44,6 +48,8 @@ Tree readTree(const QString& root) {
     while (it.hasNext()) {
         const QFileInfo info(it.nextFileInfo());
         const QString relative = QDir(root).relativeFilePath(info.filePath());
+        if (relative == stamp)
+            continue;
         if (info.isDir()) {
             if (QDir(info.filePath()).isEmpty())
                 tree.insert(relative + u'/', {});
@@ -91,6 +97,8 @@ private slots:
 
     void firstStartLaysOutTheWholeTree();
     void upgradeRefreshesDataAndKeepsEverythingOfTheUser();
+    void laterStartKeepsTheUsersChangesToData();
+    void refreshCutShortIsDoneAgain();
     void missingDataFileComesBackButNotADeletedBank();
     void failureNamesThePathThatCouldNotBeWritten_data();
     void failureNamesThePathThatCouldNotBeWritten();
@@ -130,7 +138,9 @@ void TestProgramDirectory::upgradeRefreshesDataAndKeepsEverythingOfTheUser() {
     programdirectory::layOut(user, shipped_);
 
     // What the user did meanwhile: wrote into the sample bank, the fallback bank and the sample's
-    // logo, made a bank with a folder and a picture, and left a note in the data directory.
+    // logo, made a bank with a folder and a picture, and left a note in the data directory; and
+    // changed the helper page, which the upgrade replaces.
+    writeTree(user, {{u"tavrindata/h.html"_s, "the user's helper page"}});
     const Tree userMade{
         {u"示例题库.stk"_s, "sample bank with the user's questions"},
         {u"tavrindata/小车.stk"_s, "fallback bank the user wrote in"},
@@ -157,6 +167,38 @@ void TestProgramDirectory::upgradeRefreshesDataAndKeepsEverythingOfTheUser() {
          {u"tavrindata/mb"_s, u"tavrindata/torvesk.jpg"_s, u"tavrindata/h.html"_s, u"tavrindata/new.css"_s})
         expected.insert(data, upgrade.value(data));
     QCOMPARE(readTree(user), expected);
+}
+
+void TestProgramDirectory::laterStartKeepsTheUsersChangesToData() {
+    const QString user = path(u"qelbrin"_s);
+    programdirectory::layOut(user, shipped_);
+    writeTree(user, {{u"tavrindata/h.html"_s, "the user's helper page"},
+                     {u"tavrindata/mb"_s, "the user's template"}});
+
+    programdirectory::layOut(user, shipped_);
+
+    Tree expected = shippedTree;
+    expected.insert(u"tavrindata/h.html"_s, "the user's helper page");
+    expected.insert(u"tavrindata/mb"_s, "the user's template");
+    QCOMPARE(readTree(user), expected);
+}
+
+void TestProgramDirectory::refreshCutShortIsDoneAgain() {
+    const QString user = path(u"qelbrin"_s);
+    programdirectory::layOut(user, shipped_);
+    const QByteArray firstStamp = readFile(user + u'/' + stamp);
+    QVERIFY(!firstStamp.isEmpty());
+    writeTree(shipped_, {{u"tavrindata/h.html"_s, "helper page v2"}, {u"tavrindata/mb"_s, "template v2"}});
+    // A refresh that ended after the helper page: the stamp still names the data before the upgrade.
+    writeTree(user, {{u"tavrindata/h.html"_s, "helper page v2"}});
+
+    programdirectory::layOut(user, shipped_);
+
+    Tree expected = shippedTree;
+    expected.insert(u"tavrindata/h.html"_s, "helper page v2");
+    expected.insert(u"tavrindata/mb"_s, "template v2");
+    QCOMPARE(readTree(user), expected);
+    QVERIFY(readFile(user + u'/' + stamp) != firstStamp);
 }
 
 void TestProgramDirectory::missingDataFileComesBackButNotADeletedBank() {
