@@ -11,6 +11,8 @@ XVFB_DISPLAY=""
 
 xvfb_start() {
     local log_dir=$1 i
+    # Made here, before the server's shell opens it in the background: the loop below reads it at once.
+    : >"$log_dir/display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$log_dir/display" \
         >"$log_dir/xvfb.log" 2>&1 &
     XVFB_PID=$!

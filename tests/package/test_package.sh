@@ -13,7 +13,7 @@
 # package of a higher version, whose helper page differs, is installed over it: the next start
 # refreshes tavrindata/ and leaves the banks, their folders and the user's files as they were. Last
 # the package is removed. Everything the run made (users, packages, the X server) goes on every exit.
-# Not as root, the installing steps say so and are skipped.
+# Not as root, or without apt, the installing steps say so and are skipped.
 #
 # Usage: tests/package/test_package.sh DEB [WORK_DIR]   WORK_DIR receives screenshots of failures
 set -euo pipefail
@@ -94,6 +94,12 @@ if ((EUID != 0)); then
     say "not run as root: installing the package and starting the installed program are skipped"
     exit 0
 fi
+for tool in apt-get apt-cache; do
+    if ! command -v "$tool" >/dev/null; then
+        say "$tool is not on this machine: installing the package and starting the installed program are skipped"
+        exit 0
+    fi
+done
 
 # ---------------------------------------------------------------------------------------------------
 # Installed.
