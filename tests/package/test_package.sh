@@ -9,10 +9,11 @@
 # a user with a fresh home starts the installed `qelbrin` under a private Xvfb: the chooser shows,
 # the program works in ~/.local/share/qelbrin, laid out with tavrindata/ and the sample bank; the
 # user makes a bank there through the chooser and opens the HTML panel (its browser module comes from
-# the package). A second user, whose QELBRIN_HOME names another directory, gets their own. Then a
-# package of a higher version, whose helper page differs, is installed over it: the next start
-# refreshes tavrindata/ and leaves the banks, their folders and the user's files as they were. Last
-# the package is removed. Everything the run made (users, packages, the X server) goes on every exit.
+# the package and runs Qt WebEngine's helper processes). A second user, whose QELBRIN_HOME names
+# another directory, gets their own. Then a package of a higher version, whose helper page differs,
+# is installed over it: the next start refreshes tavrindata/ and leaves the banks, their folders and
+# the user's files as they were. Last the package is removed. Everything the run made (users,
+# packages, the X server) goes on every exit.
 # Not as root, or without apt, the installing steps say so and are skipped.
 #
 # Usage: tests/package/test_package.sh DEB [WORK_DIR]   WORK_DIR receives screenshots of failures
@@ -347,7 +348,14 @@ for _ in 1 2 3; do
     done
 done
 grep -q "$module" "/proc/$program_pid/maps" || fail "the HTML panel's browser was not loaded from $module"
-say "the HTML panel loaded its browser from $module"
+# The browser runs its pages in Qt WebEngine's helper processes, which the package's dependencies bring.
+for ((i = 0; i < 100; i++)); do
+    pgrep -P "$program_pid" -f '^/usr/lib/qt6/libexec/QtWebEngineProcess ' >/dev/null && break
+    sleep 0.2
+done
+pgrep -P "$program_pid" -f '^/usr/lib/qt6/libexec/QtWebEngineProcess ' >/dev/null ||
+    fail "the HTML panel's browser started no QtWebEngineProcess within 20 s"
+say "the HTML panel loaded its browser from $module, which runs Qt WebEngine's helper processes"
 stop_program
 
 # What the user does meanwhile: a picture in the new bank's folder, a question added to the sample
