@@ -48,11 +48,12 @@ for f in Maintainer Installed-Size Section Priority Description Depends; do
     [[ -n $(field "$f") ]] || fail "the control field $f is empty"
 done
 # The dependencies: Qt's libraries with the SQLite driver the store loads as a plugin, Qt WebEngine
-# for the HTML panel's module, the picture libraries and the font with the Chinese glyphs.
+# for the HTML panel's module, the picture libraries and every font the project lists.
 depends=$(field Depends)
 say "Depends: $depends"
+mapfile -t fonts < <("$(dirname "${BASH_SOURCE[0]}")/../../scripts/install-deps" --list | grep '^fonts-')
 for p in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6sql6 libqt6sql6-sqlite \
-    libqt6webenginecore6 libqt6webenginewidgets6 libpng16-16 libuemf0 fonts-noto-cjk; do
+    libqt6webenginecore6 libqt6webenginewidgets6 libpng16-16 libuemf0 fonts-noto-cjk "${fonts[@]}"; do
     tr ',|' '\n' <<<"$depends" | sed 's/(.*//; s/ //g' | grep -qxF "$p" || fail "Depends does not name $p"
 done
 
