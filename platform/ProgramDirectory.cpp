@@ -1,6 +1,7 @@
 #include "platform/ProgramDirectory.h"
 
 #include "platform/Error.h"
+#include "platform/SafeFile.h"
 #include "platform/SystemPlatform.h"
 
 #include <QCoreApplication>
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
@@ -58,29 +58,25 @@ QByteArray shippedContentOf(const QString& directory, const QString& path) {
     return file.readAll();
 }
 
-// Copies `from` to `to` unless something stands there already. QFile::copy writes a temporary file
-// beside the target and renames it into place, so an interrupted copy leaves no half file behind.
+// Writes `bytes` as the whole content of `path`, or nothing at all; a `NewFile` leaves whatever
+// stands under the name alone.
+void writeWhole(const QString& directory, const QString& path, const QByteArray& bytes,
+                platform::SafeFile::Mode mode) {
+    makePath(directory, QFileInfo(path).absolutePath());
+    platform::SafeFile file(path, mode);
+    if (!file.open())
+        fail(directory, path);
+    file.write(bytes);
+    const platform::WriteResult result = file.commit();
+    if (result != platform::WriteResult::Written && result != platform::WriteResult::NameTaken)
+        fail(directory, path);
+}
+
+// Copies `from` to `to` unless something stands there already.
 void copyWhereMissing(const QString& directory, const QString& from, const QString& to) {
     if (occupied(to))
         return;
-    makePath(directory, QFileInfo(to).absolutePath());
-    if (!QFile::copy(from, to))
-        fail(directory, to);
-}
-
-// Makes `bytes` the whole content of `path`: whole or not at all.
-void writeWhole(const QString& directory, const QString& path, const QByteArray& bytes) {
-    makePath(directory, QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(directory, path);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        fail(directory, path);
-    }
-    if (!file.commit())
-        fail(directory, path);
+    writeWhole(directory, to, shippedContentOf(directory, from), platform::SafeFile::NewFile);
 }
 
 // Every file under `root` (hidden ones too), by its path relative to `root`.
@@ -142,11 +138,11 @@ void layOut(const QString& directory, const QString& shipped) {
     for (auto it = dataFiles.cbegin(); it != dataFiles.cend(); ++it) {
         const QString target = data + u'/' + it.key();
         if (!occupied(target) || (shippedChanged && contentOf(target) != it.value()))
-            writeWhole(directory, target, it.value());
+            writeWhole(directory, target, it.value(), platform::SafeFile::Replacement);
     }
     // Last: a refresh cut short is done again at the next start.
     if (shippedChanged)
-        writeWhole(directory, data + u'/' + shippedStamp, stamp);
+        writeWhole(directory, data + u'/' + shippedStamp, stamp, platform::SafeFile::Replacement);
     makePath(directory, data);
 }
 
