@@ -4,6 +4,7 @@
 #include "app/QuestionListModel.h"
 #include "app/TForm1.h"
 #include "editor/TTianjia.h"
+#include "tests/app/EditorWatch.h"
 #include "tests/app/RowClicks.h"
 #include "tests/support/MainWindowFixture.h"
 #include "ui_TForm1.h"
@@ -41,22 +42,6 @@ QStringList shown(const TForm1& form, int row, int role) {
     for (int c = 0; c < QuestionListModel::ColumnCount; ++c)
         cells << list->data(list->index(row, c), role).toString();
     return cells;
-}
-
-// Runs `command`, which opens an editor modally, and `act` on it once it shows; closes it after.
-void withEditor(const std::function<void()>& command, const std::function<void(TTianjia&)>& act) {
-    QTimer watch;
-    watch.setInterval(10);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!Tianjia || !Tianjia->isVisible())
-            return;
-        watch.stop();
-        act(*Tianjia);
-        if (Tianjia && Tianjia->isVisible())
-            Tianjia->close();
-    });
-    watch.start();
-    command();
 }
 
 // Replaces the question text of the editor with `text`, typed into it: ASCII as key presses, Enter
@@ -155,8 +140,8 @@ private slots:
 
         // Rewritten longer: the row's texts move, its neighbours stay.
         const QString longer = u"第三题 😀 written again\nline two 𠀀"_s;
-        withEditor([&] { doubleClickRow(form, 2); },
-                   [&](TTianjia& editor) { typeQuestionAndSave(editor, longer); });
+        editorwatch::withEditor([&] { doubleClickRow(form, 2); },
+                                [&](TTianjia& editor) { typeQuestionAndSave(editor, longer); });
         rows[2][1] = u"第三题 😀 written again\r\nline two 𠀀"_s;
         QCOMPARE(allRows(form), rows);
         QCOMPARE(shown(form, 2, Qt::DisplayRole).value(1), u"第三题 😀 written again line two 𠀀"_s);
@@ -164,8 +149,8 @@ private slots:
         QCOMPARE(form.selectedIndex, 2);
 
         // Added at the end, and the row a modify opens.
-        withEditor([&] { QTest::mouseClick(form.form()->btntianjia, Qt::LeftButton); },
-                   [&](TTianjia& editor) { typeQuestionAndSave(editor, u"new 😀"_s); });
+        editorwatch::withEditor([&] { QTest::mouseClick(form.form()->btntianjia, Qt::LeftButton); },
+                                [&](TTianjia& editor) { typeQuestionAndSave(editor, u"new 😀"_s); });
         QCOMPARE(form.questionList()->rowCount(), 6);
         QCOMPARE(rowCells(form, 5).mid(0, 2), (QStringList{u"6"_s, u"new 😀"_s}));
         rows << rowCells(form, 5);
@@ -182,8 +167,8 @@ private slots:
         clickRow(form, 4);
         QCOMPARE(form.selectedId, u"6"_s);
         QCOMPARE(form.selectedIndex, 4);
-        withEditor([&] { doubleClickRow(form, 4); },
-                   [&](TTianjia& editor) { typeQuestionAndSave(editor, u"x"_s); });
+        editorwatch::withEditor([&] { doubleClickRow(form, 4); },
+                                [&](TTianjia& editor) { typeQuestionAndSave(editor, u"x"_s); });
         rows[4][1] = u"x"_s;
         QCOMPARE(allRows(form), rows);
 

@@ -4,6 +4,7 @@
 #include "app/TForm1.h"
 #include "bankinfo/TFormTikuxinxisezhi.h"
 #include "editor/TTianjia.h"
+#include "tests/app/EditorWatch.h"
 #include "tests/app/RowClicks.h"
 #include "tests/support/MainWindowFixture.h"
 #include "ui_TForm1.h"
@@ -36,26 +37,10 @@ struct SeenWhileOpen {
     bool editorOpen = false;
 };
 
-// Runs `command`, which opens an editor modally, and `act` on the editor once it shows (it must
-// close it). The editor is watched for rather than expected at the next event: input simulated by
-// the command may run the event loop before the editor exists.
-void withEditor(const std::function<void()>& command, const std::function<void(TTianjia&)>& act) {
-    QTimer watch;
-    watch.setInterval(10);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (!Tianjia || !Tianjia->isVisible())
-            return;
-        watch.stop();
-        act(*Tianjia);
-    });
-    watch.start();
-    command();
-}
-
 // Runs `command`, which opens an editor modally; notes what the editor showed and closes it.
 SeenWhileOpen whileEditorOpen(TForm1& form, const std::function<void()>& command) {
     SeenWhileOpen seen;
-    withEditor(command, [&](TTianjia& editor) {
+    editorwatch::withEditor(command, [&](TTianjia& editor) {
         seen = {true,           editor.isModal(), editor.isXiuGai,
                 editor.benTiID, editor.mainForm,  form.acceptClipText,
                 form.editorOpen};
@@ -209,14 +194,14 @@ private slots:
         QTRY_COMPARE(QApplication::focusWidget(), form.form()->lv1);
         QCOMPARE(whileEditorOpen(form, [&] { modifyThroughTheMenu(form); }).benTiID, u"3"_s);
 
-        withEditor([&] { QTest::mouseClick(form.form()->btntianjia, Qt::LeftButton); },
-                   [&](TTianjia& shown) {
-                       QPlainTextEdit* text = shown.form()->mmo_ti;
-                       QTRY_COMPARE(QApplication::focusWidget(), text);
-                       QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
-                       QTest::keyClicks(text, u"new question"_s);
-                       QTest::mouseClick(shown.form()->btnsave, Qt::LeftButton);
-                   });
+        editorwatch::withEditor([&] { QTest::mouseClick(form.form()->btntianjia, Qt::LeftButton); },
+                                [&](TTianjia& shown) {
+                                    QPlainTextEdit* text = shown.form()->mmo_ti;
+                                    QTRY_COMPARE(QApplication::focusWidget(), text);
+                                    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+                                    QTest::keyClicks(text, u"new question"_s);
+                                    QTest::mouseClick(shown.form()->btnsave, Qt::LeftButton);
+                                });
         QCOMPARE(form.questionList()->row(3).text, u"new question"_s);
         QCOMPARE(form.selectedId, u"4"_s);
         QCOMPARE(whileEditorOpen(form, [&] { modifyThroughTheMenu(form); }).benTiID, u"4"_s);
@@ -239,17 +224,17 @@ private slots:
     void anAddedQuestionIsListedAndStored() {
         OpenWindow w;
         TForm1& form = w.form;
-        withEditor([&] { form.form()->btntianjia->click(); },
-                   [&](TTianjia& shown) {
-                       Ui::TTianjia* editor = shown.form();
-                       editor->mmo_ti->setPlainText(u"新题\nA. 甲\nB. 乙"_s);
-                       editor->cbb1->setCurrentIndex(2);
-                       Q_EMIT editor->cbb1->activated(2);
-                       editor->chkA->setChecked(true);
-                       editor->chkC->setChecked(true);
-                       editor->mmojiexi->setPlainText(u"因为"_s);
-                       editor->btnsave->click();
-                   });
+        editorwatch::withEditor([&] { form.form()->btntianjia->click(); },
+                                [&](TTianjia& shown) {
+                                    Ui::TTianjia* editor = shown.form();
+                                    editor->mmo_ti->setPlainText(u"新题\nA. 甲\nB. 乙"_s);
+                                    editor->cbb1->setCurrentIndex(2);
+                                    Q_EMIT editor->cbb1->activated(2);
+                                    editor->chkA->setChecked(true);
+                                    editor->chkC->setChecked(true);
+                                    editor->mmojiexi->setPlainText(u"因为"_s);
+                                    editor->btnsave->click();
+                                });
 
         QVERIFY(w.os.errors.isEmpty());
         QCOMPARE(form.questionList()->rowCount(), 4);
@@ -267,15 +252,15 @@ private slots:
         TForm1& form = w.form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        withEditor([&] { doubleClickRow(form, 0); },
-                   [&](TTianjia& shown) {
-                       Ui::TTianjia* editor = shown.form();
-                       editor->mmo_ti->setPlainText(u"第一题改"_s);
-                       editor->btn1->click();
-                       editor->btnNe->click();
-                       editor->mmo_ti->setPlainText(u"第二题改"_s);
-                       editor->btnsave->click();
-                   });
+        editorwatch::withEditor([&] { doubleClickRow(form, 0); },
+                                [&](TTianjia& shown) {
+                                    Ui::TTianjia* editor = shown.form();
+                                    editor->mmo_ti->setPlainText(u"第一题改"_s);
+                                    editor->btn1->click();
+                                    editor->btnNe->click();
+                                    editor->mmo_ti->setPlainText(u"第二题改"_s);
+                                    editor->btnsave->click();
+                                });
 
         QVERIFY(w.os.errors.isEmpty());
         QCOMPARE(storedQuestion(u"b.stk"_s, u"1"_s)[1], u"第一题改"_s);
